@@ -50,7 +50,9 @@ __declspec(dllexport) LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO pP
         return (LONG)sizeof(DEVMODEW);
 
     if ((pHeader->fMode & DM_OUT_BUFFER) != 0) {
-        if (pHeader->cbOut < sizeof(DEVMODEW)) {
+        /* cbOut 0 means the caller sized the buffer from the size query: Wine derives cbOut
+           from the output DEVMODE's own dmSize, which a fresh buffer leaves at 0. */
+        if (pHeader->cbOut != 0 && pHeader->cbOut < sizeof(DEVMODEW)) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return -1;
         }
