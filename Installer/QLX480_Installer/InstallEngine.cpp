@@ -1,0 +1,80 @@
+#include "InstallEngine.h"
+
+#include <commctrl.h>
+
+#include "Profile.h"
+#include "TraceLog.h"
+#include "framework/Application.h"
+
+namespace {
+constexpr UINT WM_REFRESH = WM_USER + 1;
+
+std::string LoadEntry(ProfileEntry entry) { return LoadProfileEntry(Program::Installer, entry); }
+}  // namespace
+
+CInstallEngine::CInstallEngine()
+{
+    m_strMakerName = LoadEntry(ProfileEntry::MakerName);
+    m_strDriverName = LoadEntry(ProfileEntry::DriverName);
+    m_strMonitorName = LoadEntry(ProfileEntry::MonitorName);
+    m_strProcessorName = LoadEntry(ProfileEntry::ProcessorName);
+    m_strDriverDll = LoadEntry(ProfileEntry::DriverDll);
+    m_strMonitorDll = LoadEntry(ProfileEntry::MonitorDll);
+    m_strProcessorDll = LoadEntry(ProfileEntry::ProcessorDll);
+    m_strUiDll = LoadEntry(ProfileEntry::UiDll);
+    m_strUniDll = LoadEntry(ProfileEntry::UniDll);
+    m_strInfName = LoadEntry(ProfileEntry::InfName);
+    m_bOwnComponents = 1;
+}
+
+CInstallEngine::~CInstallEngine() = default;
+
+void CInstallEngine::SetSystemInfo(int bWow64, int nOSCode)
+{
+    TraceStep step("SetSystemInfo");
+    m_bWow64 = bWow64;
+    m_nOSCode = nOSCode;
+    if (m_bWow64) {
+        m_strEnvironment = "Windows x64";
+        m_strDriverDir = ".\\Driver64\\";
+    } else {
+        m_strEnvironment = "Windows NT x86";
+        m_strDriverDir = ".\\Driver32\\";
+    }
+    WriteTraceLog("ENV : %s, DRV DIR : %s ", m_strEnvironment.c_str(), m_strDriverDir.c_str());
+}
+
+void CInstallEngine::SetControlPointers(fw::SharedText* pStatusText, fw::Control* pProgress)
+{
+    TraceStep step("SetControlPointers");
+    m_pStatusText = pStatusText;
+    m_pProgress = pProgress;
+}
+
+void CInstallEngine::ProgressNote(const char* pszText, DWORD dwPauseMs)
+{
+    if (m_pStatusText != nullptr) {
+        m_pStatusText->Set(pszText);
+    }
+    if (m_pProgress != nullptr && m_pProgress->m_hWnd != nullptr) {
+        ::SendMessageA(m_pProgress->m_hWnd, PBM_STEPIT, 0, 0);
+    }
+    fw::Application* pApp = fw::Application::Current();
+    if (pApp != nullptr && pApp->MainWindow() != nullptr) {
+        ::PostMessageA(pApp->MainWindow(), WM_REFRESH, 0, 0);
+    }
+    if (dwPauseMs != 0) {
+        ::Sleep(dwPauseMs);
+    }
+}
+
+// The installation paths are not part of this build yet: the worker stops where they would run.
+void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
+{
+    WriteTraceLog("AddToWin2KWithWHQL(%d) : the package installation path is not available.", nPortCode);
+}
+
+void CInstallEngine::AddToWin2K(int nPortCode)
+{
+    WriteTraceLog("AddToWin2K(%d) : the manual installation path is not available.", nPortCode);
+}

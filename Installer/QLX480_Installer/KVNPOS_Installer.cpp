@@ -1,0 +1,42 @@
+#include "KVNPOS_Installer.h"
+
+#include "KVNPOS_InstallerDlg.h"
+
+// Shared by every running process of this program file: the instance counter and the titles of
+// the windows a second instance brings to the front (message box, progress dialog, port dialog).
+struct InstanceSection {
+    LONG nInstances;
+    char szAppTitle[32];
+    char szProgressTitle[32];
+    char szPortTitle[32];
+};
+__attribute__((section("DataSeg"), shared)) InstanceSection g_instanceSection = {
+    0, "QLX480_Installer", "Installation Progress", "Port Type"};
+
+extern const char g_szTraceLogName[] = "\\QLX-480_Installer.txt";
+
+CKVNPOS_InstallerApp theApp;
+
+BOOL CKVNPOS_InstallerApp::InitInstance()
+{
+    EnableControls();
+
+    g_instanceSection.nInstances = g_instanceSection.nInstances + 1;
+    if (g_instanceSection.nInstances > 1) {
+        ActivatePreviousInstance();
+        return FALSE;
+    }
+
+    CKVNPOS_InstallerDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}
+
+int CKVNPOS_InstallerApp::ActivatePreviousInstance()
+{
+    const char* const titles[] = {g_instanceSection.szPortTitle, g_instanceSection.szProgressTitle,
+                                  g_instanceSection.szAppTitle};
+    return fw::ActivateWindowByTitle(titles, 3);
+}

@@ -1,0 +1,202 @@
+#include "KVNPOS_InstallerDlg.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "BoundedText.h"
+#include "InstallerRes.h"
+#include "OsCode.h"
+#include "PortChoice.h"
+#include "ProductProfile.h"
+#include "Profile.h"
+#include "Spooler.h"
+#include "SystemProbe.h"
+#include "TraceLog.h"
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
+
+namespace {
+
+constexpr UINT WM_REFRESH = WM_USER + 1;
+constexpr DWORD kStartupSpoolerPause = 2000;
+constexpr int kProgressStep = 9;
+
+const char kSettingsFile[] = "\\QLX480_Config.KVN";
+
+// Reads the key from one settings file; true when at least one character was copied.
+bool ReadSetting(const char* pszSection, const char* pszKey, char* pszOut, DWORD cbOut, const char* pszPath)
+{
+    std::memset(pszOut, 0, cbOut);
+    return ::GetPrivateProfileStringA(pszSection, pszKey, nullptr, pszOut, cbOut, pszPath) > 0;
+}
+
+}  // namespace
+
+char* GetDriverInfoFromFile(const char* pszSection, const char* pszKey, char* pszOut, DWORD cbOut)
+{
+    char szDir[256] = {};
+    char szPath[256] = {};
+    ::GetCurrentDirectoryA(sizeof(szDir), szDir);
+    CopyText(szPath, szDir);
+    AppendText(szPath, kSettingsFile);
+    if (ReadSetting(pszSection, pszKey, pszOut, cbOut, szPath)) {
+        return pszOut;
+    }
+
+    std::memset(szDir, 0, sizeof(szDir));
+    ::GetWindowsDirectoryA(szDir, sizeof(szDir));
+    CopyText(szPath, szDir);
+    AppendText(szPath, "\\");
+    AppendText(szPath, "QLX-480");
+    AppendText(szPath, kSettingsFile);
+    if (ReadSetting(pszSection, pszKey, pszOut, cbOut, szPath)) {
+        return pszOut;
+    }
+
+    const DWORD dwError = ::GetLastError();
+    WriteTraceLog("\r\n");
+    WriteTraceLog("GetDriverInfoFromFile BEGIN");
+    WriteTraceLog("SECTION NAME : %s", pszSection);
+    WriteTraceLog("KEY NAME : %s", pszKey);
+    WriteTraceLog("GetDriverInfoFromFile failed. (%d)", static_cast<int>(dwError));
+    WriteTraceLog("GetDriverInfoFromFile END");
+    WriteTraceLog("\r\n");
+    return nullptr;
+}
+
+CKVNPOS_InstallerDlg::CKVNPOS_InstallerDlg() : fw::Dialog(IDD_INSTALLER_DIALOG), m_portDlg(nullptr)
+{
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME));
+}
+
+CKVNPOS_InstallerDlg::~CKVNPOS_InstallerDlg() = default;
+
+void CKVNPOS_InstallerDlg::DoDataExchange(fw::DataExchange& dx)
+{
+    fw::Dialog::DoDataExchange(dx);
+    fw::DDX_Control(dx, IDC_PROGRESS, m_progress);
+    fw::DDX_Text(dx, IDC_STATUS, m_strStatus);
+    fw::DDX_Text(dx, IDC_VERSION, m_strVersion);
+}
+
+BOOL CKVNPOS_InstallerDlg::OnInitDialog()
+{
+    fw::Dialog::OnInitDialog();
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    StartTraceLog();
+    m_bWow64 = IsWow64();
+    m_nOSCode = CheckOS();
+    m_engine.SetSystemInfo(m_bWow64, m_nOSCode);
+    m_engine.SetControlPointers(&m_strStatus, &m_progress);
+
+    m_strVersion = "Driver Version: V" + LoadProfileString(IDS_INST_VERSION_MAJOR) + "." +
+                   LoadProfileString(IDS_INST_VERSION_MINOR) + "." + LoadProfileString(IDS_INST_VERSION_BUILD);
+
+    StartSpooler(kStartupSpoolerPause);
+
+    m_bInstalling = 0;
+    m_bRemoving = 0;
+    ::PostMessageA(m_hWnd, WM_REFRESH, 0, 0);
+
+    m_progress.Send(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    m_progress.Send(PBM_SETSTEP, kProgressStep, 0);
+
+    m_pWorker = fw::BeginThread(InstallThreadProc, this);
+    return TRUE;
+}
+
+BOOL CKVNPOS_InstallerDlg::OnMessage(UINT nMsg, WPARAM, LPARAM, LRESULT& lResult)
+{
+    switch (nMsg) {
+    case WM_REFRESH:
+        UpdateData(FALSE);
+        lResult = 0;
+        return TRUE;
+    case WM_PAINT:
+        return PaintMinimizedIcon(m_hIcon);
+    case WM_QUERYDRAGICON:
+        lResult = reinterpret_cast<LRESULT>(m_hIcon);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CKVNPOS_InstallerDlg::PreTranslateMessage(MSG* pMsg)
+{
+    // While the worker installs or removes, the dialog shows it is busy and cannot be closed.
+    if (m_bInstalling || m_bRemoving) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        ::DeleteMenu(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
+    } else {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    }
+    if (m_bInstalling && pMsg->wParam == VK_ESCAPE) {
+        return TRUE;
+    }
+    return fw::Dialog::PreTranslateMessage(pMsg);
+}
+
+UINT CKVNPOS_InstallerDlg::InstallThreadProc(LPVOID pParam)
+{
+    static_cast<CKVNPOS_InstallerDlg*>(pParam)->RunInstallation();
+    return 0;
+}
+
+void CKVNPOS_InstallerDlg::RunInstallation()
+{
+    char szValue[256] = {};
+    if (m_nOSCode < kOsWin2000) {
+        fw::AppMessageBox("THE DRIVER CAN NOT BE INSTALLED ON THIS OS.", MB_ICONINFORMATION);
+        std::exit(0);
+    }
+    m_bInstalling = 1;
+    const char* pszPortDlg = GetDriverInfoFromFile("QLX480", "PORTDLG", szValue, sizeof(szValue));
+    if (WantsPortDialog(pszPortDlg)) {
+        InstallWithPortDialog();
+    } else {
+        InstallWithConfiguredPort();
+    }
+    m_bInstalling = 0;
+    std::exit(0);
+}
+
+void CKVNPOS_InstallerDlg::InstallWithPortDialog()
+{
+    if (m_portDlg.DoModal() != IDOK) {
+        WriteTraceLog("The driver installation canceled.");
+        fw::AppMessageBox("The driver installation canceled.", MB_ICONINFORMATION);
+        std::exit(0);
+    }
+    InstallOnPort(m_portDlg.GetPortIndex());
+}
+
+void CKVNPOS_InstallerDlg::InstallWithConfiguredPort()
+{
+    auto pPortDlg = std::make_unique<CPort_Dlg>(this);
+    int nPortIndex = kPortIndexCom1;
+    if (pPortDlg->Create(IDD_PORT_DIALOG, this)) {
+        pPortDlg->ShowWindow(SW_HIDE);
+        nPortIndex = pPortDlg->GetPortIndex();
+        pPortDlg->DestroyWindow();
+    }
+    InstallOnPort(nPortIndex);
+}
+
+void CKVNPOS_InstallerDlg::InstallOnPort(int nPortIndex)
+{
+    // The check for a different installed version joins here once it is part of the installer.
+    if (!IsValidPortIndex(nPortIndex)) {
+        return;
+    }
+    const int nPortCode = PortCodeFromIndex(nPortIndex);
+    if (m_nOSCode >= kOsVista) {
+        m_engine.AddToWin2KWithWHQL(nPortCode);
+    } else {
+        m_engine.AddToWin2K(nPortCode);
+    }
+}

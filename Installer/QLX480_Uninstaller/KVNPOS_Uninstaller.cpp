@@ -1,0 +1,40 @@
+#include "KVNPOS_Uninstaller.h"
+
+#include "KVNPOS_UninstallerDlg.h"
+
+// Shared by every running process of this program file: the instance counter and the titles of
+// the windows a second instance brings to the front (the dialog, then a message box).
+struct InstanceSection {
+    LONG nInstances;
+    char szAppTitle[32];
+    char szDialogTitle[32];
+};
+__attribute__((section("DataSeg"), shared)) InstanceSection g_instanceSection = {
+    0, "QLX480_Uninstaller", "KORVANE QLX-480 Uninstaller"};
+
+extern const char g_szTraceLogName[] = "\\QLX-480_UnInstaller.txt";
+
+CKVNPOS_UninstallerApp theApp;
+
+BOOL CKVNPOS_UninstallerApp::InitInstance()
+{
+    EnableControls();
+
+    g_instanceSection.nInstances = g_instanceSection.nInstances + 1;
+    if (g_instanceSection.nInstances > 1) {
+        ActivatePreviousInstance();
+        return FALSE;
+    }
+
+    CKVNPOS_UninstallerDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}
+
+int CKVNPOS_UninstallerApp::ActivatePreviousInstance()
+{
+    const char* const titles[] = {g_instanceSection.szDialogTitle, g_instanceSection.szAppTitle};
+    return fw::ActivateWindowByTitle(titles, 2);
+}

@@ -1,0 +1,79 @@
+#include "TraceLog.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "BoundedText.h"
+#include "TraceText.h"
+#include "framework/Handles.h"
+
+namespace {
+// Written once by StartTraceLog on the dialog thread before the worker exists; only read later.
+char s_szLogPath[256] = "";
+}  // namespace
+
+const char* TraceLogPath() { return s_szLogPath; }
+
+void StartTraceLog()
+{
+    char szWindowsDir[256] = {};
+    char szPath[256] = {};
+    std::memset(s_szLogPath, 0, sizeof(s_szLogPath));
+
+    ::GetWindowsDirectoryA(szWindowsDir, sizeof(szWindowsDir));
+    // The drive root of the Windows directory ("C:\"), then "\Temp": the doubled separator is
+    // read by the file system as a single one.
+    char szRoot[4] = {};
+    CopyText(szRoot, szWindowsDir);
+    CopyText(szPath, szRoot);
+    AppendText(szPath, "\\Temp");
+    ::CreateDirectoryA(szPath, nullptr);  // an existing or uncreatable folder is not an error here
+    AppendText(szPath, g_szTraceLogName);
+    CopyText(s_szLogPath, szPath);
+    ::DeleteFileA(s_szLogPath);
+}
+
+void WriteTraceLog(const char* pszFormat, ...)
+{
+    const DWORD dwLastError = ::GetLastError();
+    fw::ScopedFile hFile(::CreateFileA(s_szLogPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (hFile) {
+        ::SetFilePointer(hFile.Get(), 0, nullptr, FILE_END);
+
+        SYSTEMTIME st;
+        ::GetLocalTime(&st);
+        char szLine[kTraceLineBuffer] = {};
+        FormatTraceStamp(szLine, sizeof(szLine), st.wHour, st.wMinute, st.wSecond);
+
+        // The C runtime's own formatter knows %ws; it leaves a cut text unterminated, so the
+        // message is bounded to its limit and terminated here.
+        va_list args;
+        va_start(args, pszFormat);
+        ::_vsnprintf(szLine + kTraceStampLength, kTraceMessageLimit, pszFormat, args);
+        va_end(args);
+        szLine[kTraceStampLength + kTraceMessageLimit] = '\0';
+
+        DWORD dwWritten = 0;
+        ::WriteFile(hFile.Get(), szLine, static_cast<DWORD>(std::strlen(szLine)), &dwWritten, nullptr);
+        ::WriteFile(hFile.Get(), "\r\n", 2, &dwWritten, nullptr);
+    }
+    ::SetLastError(dwLastError);
+}
+
+TraceStep::TraceStep(const char* pszName) : m_pszName(pszName)
+{
+    WriteTraceLog("\r\n");
+    WriteTraceLog("%s BEGIN", m_pszName);
+}
+
+void TraceStep::End()
+{
+    if (!m_bEnded) {
+        m_bEnded = true;
+        WriteTraceLog("%s END", m_pszName);
+    }
+}

@@ -1,0 +1,67 @@
+#include "Application.h"
+
+#include <commctrl.h>
+#include <cstring>
+
+#include "BoundedText.h"
+#include "Dialog.h"
+
+namespace fw {
+
+Application* Application::s_pApp = nullptr;
+
+Application::Application() { s_pApp = this; }
+
+Application::~Application()
+{
+    if (s_pApp == this) {
+        s_pApp = nullptr;
+    }
+}
+
+HWND Application::MainWindow() const { return m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr; }
+
+void Application::EnableControls()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
+const char* AppName()
+{
+    static char s_szName[MAX_PATH] = "";
+    if (s_szName[0] == '\0') {
+        char szPath[MAX_PATH] = "";
+        ::GetModuleFileNameA(nullptr, szPath, sizeof(szPath));
+        const char* pszBase = std::strrchr(szPath, '\\');
+        CopyText(s_szName, pszBase ? pszBase + 1 : szPath);
+        char* pszDot = std::strrchr(s_szName, '.');
+        if (pszDot) {
+            *pszDot = '\0';
+        }
+    }
+    return s_szName;
+}
+
+}  // namespace fw
+
+namespace fw {
+
+int ActivateWindowByTitle(const char* const* ppszTitles, int nTitles)
+{
+    HWND hWnd = nullptr;
+    for (int i = 0; i < nTitles && hWnd == nullptr; ++i) {
+        hWnd = ::FindWindowA(nullptr, ppszTitles[i]);
+    }
+    if (hWnd == nullptr) {
+        return 1;
+    }
+    HWND hPopup = ::GetLastActivePopup(hWnd);
+    if (::IsIconic(hWnd)) {
+        ::ShowWindow(hWnd, SW_RESTORE);
+    }
+    ::SetForegroundWindow(hPopup);
+    return 0;
+}
+
+}  // namespace fw
