@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "BoundedText.h"
 #include "TraceText.h"
@@ -13,6 +14,9 @@
 namespace {
 // Written once by StartTraceLog on the dialog thread before the worker exists; only read later.
 char s_szLogPath[256] = "";
+
+// Keeps the lines of the two threads whole: each line is seek-to-end, text, CR LF.
+std::mutex s_writeMutex;
 }  // namespace
 
 const char* TraceLogPath() { return s_szLogPath; }
@@ -39,6 +43,7 @@ void StartTraceLog()
 void WriteTraceLog(const char* pszFormat, ...)
 {
     const DWORD dwLastError = ::GetLastError();
+    std::lock_guard<std::mutex> lock(s_writeMutex);
     fw::ScopedFile hFile(::CreateFileA(s_szLogPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (hFile) {
