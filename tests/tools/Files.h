@@ -1,0 +1,36 @@
+// File helpers for tests.
+#pragma once
+
+#include <string>
+
+namespace qlx::testkit {
+
+// The whole content of a file, bytes as they are; empty when it cannot be read.
+std::string ReadWholeFile(const std::string& strPath);
+// Same, telling a missing file apart from an empty one.
+bool ReadWholeFile(const std::string& strPath, std::string& strContent);
+bool WriteWholeFile(const std::string& strPath, const std::string& strContent);
+bool FileExists(const std::string& strPath);
+bool DirectoryExists(const std::string& strPath);
+// Removes a folder with everything in it (read-only files too). True when it is gone.
+bool RemoveTree(const std::string& strPath);
+
+// A folder C:\qlx-scratch-<pid>-<n> made for one test and removed with everything
+// in it when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // The folder, without a trailing backslash.
+    const std::string& Path() const { return m_strPath; }
+    // Path() + "\\" + name.
+    std::string operator/(const std::string& strName) const { return m_strPath + "\\" + strName; }
+
+private:
+    std::string m_strPath;
+};
+
+}  // namespace qlx::testkit
