@@ -25,6 +25,8 @@ file(WRITE "${QLX_WINE_RUN}.in"
     "#!/bin/sh\n"
     "QLX_WINE_ROOT='${QLX_WINE_ROOT}'\n"
     "export QLX_WINE_ROOT\n"
+    "QLX_DESKTOP_KEEPER='${CMAKE_BINARY_DIR}/tests/tools/desktop_keeper.exe'\n"
+    "export QLX_DESKTOP_KEEPER\n"
     "exec '${CMAKE_CURRENT_LIST_DIR}/wine-run' \"$@\"\n")
 file(COPY_FILE "${QLX_WINE_RUN}.in" "${QLX_WINE_RUN}" ONLY_IF_DIFFERENT)
 file(CHMOD "${QLX_WINE_RUN}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
@@ -37,6 +39,7 @@ function(qlx_add_wine_test target)
     endif()
     add_executable(${target} ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} qlx_testkit gmock gtest_main)
+    add_dependencies(${target} desktop_keeper)
     target_link_options(${target} PRIVATE -static)
     qlx_warnings(${target})
     set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/qlx-wine-run;${ARG_GROUP}")

@@ -61,6 +61,9 @@ const ProgramFile kPrograms[] = {
     {"uninstaller", QLX_UNINSTALLER_EXE, Program::Uninstaller, &kUninstallerTail, 26, "QLX480_Uninstaller.exe"},
 };
 
+// Names the parameter in test listings.
+void PrintTo(const ProgramFile& program, std::ostream* pOut) { *pOut << program.pszName; }
+
 class ProgramResources : public ::testing::TestWithParam<ProgramFile> {
 protected:
     void SetUp() override
@@ -174,7 +177,7 @@ TEST_P(ProgramResources, IconManifestAndDialogArePresent)
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramResources, ::testing::ValuesIn(kPrograms),
-                         [](const ::testing::TestParamInfo<ProgramFile>& info) { return info.param.pszName; });
+                         [](const ::testing::TestParamInfo<ProgramFile>& paramInfo) { return paramInfo.param.pszName; });
 
 TEST(ProgramResources, OnlyTheInstallerCarriesThePortDialog)
 {

@@ -115,9 +115,8 @@ TEST(SpoolerRetry, RetriesOnceOnlyForTheSitesTriggerErrors)
         ProcessRecorder processes;
         ScriptedCall call{c.errors};
         ::SetLastError(0);
-        const std::initializer_list<DWORD> triggers =
-            c.triggers.size() == 2 ? std::initializer_list<DWORD>{1722, 1726} : std::initializer_list<DWORD>{1722};
-        const BOOL bResult = CallWithSpoolerRetry(triggers, [&] { return call(); });
+        const BOOL bResult = c.triggers.size() == 2 ? CallWithSpoolerRetry({1722, 1726}, [&] { return call(); })
+                                                    : CallWithSpoolerRetry({1722}, [&] { return call(); });
         const DWORD dwError = ::GetLastError();
         EXPECT_EQ(bResult, c.bResult);
         EXPECT_EQ(call.nCalls, c.nCalls);

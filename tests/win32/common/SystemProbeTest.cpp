@@ -68,11 +68,12 @@ TEST(CheckOS, WritesItsBlockWithTheRecordFields)
     std::string strTexts;
     for (size_t nPos = 0; nPos < strLog.size();) {
         const size_t nEnd = strLog.find("\r\n", nPos);
-        strTexts += strLog.substr(nPos + 10, nEnd - nPos - 10) + "\n";
+        const std::string strLine = strLog.substr(nPos, nEnd - nPos);
+        strTexts += (strLine.size() >= 10 ? strLine.substr(10) : strLine) + "\n";
         nPos = nEnd + 2;
     }
     EXPECT_EQ(strTexts,
-              " \n\nCheckOS BEGIN\nosvi.dwPlatformID   : 2\nosvi.dwMajorVersion : 6\nosvi.dwMinorVersion : 1\n"
+              "\n\nCheckOS BEGIN\nosvi.dwPlatformID   : 2\nosvi.dwMajorVersion : 6\nosvi.dwMinorVersion : 1\n"
               "osvi.dwBuildNumber  : 4321\nCheckOS END\n");
 }
 

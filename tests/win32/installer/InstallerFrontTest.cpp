@@ -1,0 +1,315 @@
+// The installer's front: the settings file in its two places, the port preselection, the OS gate
+// and the two routes up to the call of an installation path.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "InstallerRes.h"
+#include "KVNPOS_InstallerDlg.h"
+#include "Testkit.h"
+#include "TraceLog.h"
+
+using namespace qlx::testkit;
+
+namespace {
+
+const char kLogPath[] = "C:\\Temp\\QLX-480_InstallerTest.txt";
+
+std::string WindowsDir()
+{
+    char szDir[MAX_PATH] = "";
+    ::GetWindowsDirectoryA(szDir, sizeof(szDir));
+    return szDir;
+}
+
+// A current folder and a <Windows>\QLX-480 folder, each with an optional settings file.
+class SettingsFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char szDir[MAX_PATH] = "";
+        ::GetCurrentDirectoryA(sizeof(szDir), szDir);
+        m_strOldDir = szDir;
+        ASSERT_TRUE(::SetCurrentDirectoryA(m_scratch.Path().c_str()));
+        m_strProductDir = WindowsDir() + "\\QLX-480";
+        RemoveTree(m_strProductDir);
+        StartTraceLog();
+    }
+    void TearDown() override
+    {
+        ::SetCurrentDirectoryA(m_strOldDir.c_str());
+        RemoveTree(m_strProductDir);
+    }
+    void WriteCurrent(const std::string& strContent) { ASSERT_TRUE(WriteWholeFile(m_scratch / "QLX480_Config.KVN", strContent)); }
+    void WriteProduct(const std::string& strContent)
+    {
+        ::CreateDirectoryA(m_strProductDir.c_str(), nullptr);
+        ASSERT_TRUE(WriteWholeFile(m_strProductDir + "\\QLX480_Config.KVN", strContent));
+    }
+    // The value found, or "(null)".
+    static std::string Read(const char* pszKey)
+    {
+        char szValue[256];
+        std::memset(szValue, 'x', sizeof(szValue));
+        const char* pszResult = GetDriverInfoFromFile("QLX480", pszKey, szValue, sizeof(szValue));
+        return pszResult != nullptr ? std::string(pszResult) : std::string("(null)");
+    }
+    static std::vector<std::string> LogTexts()
+    {
+        std::vector<std::string> texts;
+        const std::string strLog = ReadWholeFile(kLogPath);
+        for (size_t nPos = 0; nPos < strLog.size();) {
+            const size_t nEnd = strLog.find("\r\n", nPos);
+            const std::string strLine = strLog.substr(nPos, nEnd - nPos);
+            texts.push_back(strLine.size() >= 10 ? strLine.substr(10) : strLine);  // frame lines have no stamp
+            nPos = nEnd + 2;
+        }
+        return texts;
+    }
+
+    ScratchDir m_scratch;
+    std::string m_strOldDir;
+    std::string m_strProductDir;
+};
+
+TEST_F(SettingsFiles, CurrentFolderWinsKeyByKey)
+{
+    WriteCurrent("[QLX480]\r\nPORTDLG=FALSE\r\n");
+    WriteProduct("[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT2\r\n");
+    EXPECT_EQ(Read("PORTDLG"), "FALSE");
+    EXPECT_EQ(Read("PORT"), "LPT2");
+    EXPECT_TRUE(LogTexts().empty());  // nothing is logged when a value is found
+}
+
+TEST_F(SettingsFiles, MissingEverywhereWritesTheFailureBlock)
+{
+    EXPECT_EQ(Read("PORTDLG"), "(null)");
+    const std::vector<std::string> texts = LogTexts();
+    ASSERT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts[2], "GetDriverInfoFromFile BEGIN");
+    EXPECT_EQ(texts[3], "SECTION NAME : QLX480");
+    EXPECT_EQ(texts[4], "KEY NAME : PORTDLG");
+    EXPECT_EQ(texts[5].rfind("GetDriverInfoFromFile failed. (", 0), 0u) << texts[5];
+    EXPECT_EQ(texts[6], "GetDriverInfoFromFile END");
+    EXPECT_EQ(texts[7], "");
+    EXPECT_EQ(texts[8], "");
+}
+
+TEST_F(SettingsFiles, EmptyValueCountsAsMissing)
+{
+    WriteCurrent("[QLX480]\r\nPORTDLG=\r\nPORT=  \r\n");
+    EXPECT_EQ(Read("PORTDLG"), "(null)");
+    EXPECT_EQ(Read("PORT"), "(null)");  // blanks around a value are not part of it
+}
+
+TEST_F(SettingsFiles, LongValueIsCutToTheBuffer)
+{
+    WriteCurrent("[QLX480]\r\nPORT=" + std::string(300, 'A') + "USB\r\n");
+    const std::string strValue = Read("PORT");
+    EXPECT_EQ(strValue, std::string(255, 'A'));
+}
+
+TEST_F(SettingsFiles, FileThatIsNotIniGivesNothing)
+{
+    std::string strJunk;
+    for (int i = 0; i < 4096; ++i) {
+        strJunk += static_cast<char>((i * 7919) & 0xFF);
+    }
+    WriteCurrent(strJunk);
+    EXPECT_EQ(Read("PORTDLG"), "(null)");
+}
+
+// Hidden port dialog: the preselection the silent route takes.
+class PortPreselection : public SettingsFiles {
+protected:
+    int Preselect(const std::string& strPort)
+    {
+        WriteCurrent("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=" + strPort + "\r\n");
+        return Preselected();
+    }
+    static int Preselected()
+    {
+        CPort_Dlg dlg;
+        EXPECT_TRUE(dlg.Create(IDD_PORT_DIALOG, nullptr));
+        dlg.ShowWindow(SW_HIDE);
+        const int nIndex = dlg.GetPortIndex();
+        // The check mark agrees with the index.
+        EXPECT_EQ(::IsDlgButtonChecked(dlg.m_hWnd, IDC_RADIO_COM1), nIndex == 0 ? BST_CHECKED : BST_UNCHECKED);
+        dlg.DestroyWindow();
+        return nIndex;
+    }
+};
+
+TEST_F(PortPreselection, FirstPortInTestOrderWins)
+{
+    const struct {
+        const char* pszValue;
+        int nIndex;
+    } cases[] = {
+        {"COM1", 0}, {"COM2", 1}, {"COM3", 2}, {"COM4", 3}, {"LPT1", 4}, {"LPT2", 5}, {"USB", 6},
+        {"COM10", 0}, {"LPT1 COM3", 2}, {"USB001", 6}, {"lpt2", 0}, {"usb", 0}, {"NONE", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Preselect(c.pszValue), c.nIndex) << c.pszValue;
+    }
+}
+
+TEST_F(PortPreselection, MissingValuePreselectsCom1AndLogsTheLookup)
+{
+    EXPECT_EQ(Preselected(), 0);
+    bool bPortBlock = false;
+    for (const std::string& text : LogTexts()) {
+        bPortBlock = bPortBlock || text == "KEY NAME : PORT";
+    }
+    EXPECT_TRUE(bPortBlock);
+}
+
+// The worker body, run on its own thread with exit() trapped and no real spooler start.
+class Routes : public SettingsFiles {
+protected:
+    ExitResult RunWorker(int nOSCode)
+    {
+        CKVNPOS_InstallerDlg dlg;
+        dlg.m_nOSCode = nOSCode;
+        dlg.m_bWow64 = 1;
+        return RunExpectingExit([&] { dlg.RunInstallation(); });
+    }
+    bool LogHas(const std::string& strText)
+    {
+        for (const std::string& text : LogTexts()) {
+            if (text == strText) {
+                return true;
+            }
+        }
+        return false;
+    }
+    SleepRecorder m_sleeps;
+    MessageBoxRecorder m_boxes;
+};
+
+TEST_F(Routes, WindowsBefore2000IsRefused)
+{
+    for (int nOSCode : {2000, 2001, 2002, 2003}) {
+        m_boxes.Clear();
+        const ExitResult result = RunWorker(nOSCode);
+        EXPECT_TRUE(result.exited);
+        EXPECT_EQ(result.code, 0);
+        const auto boxes = m_boxes.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].strText, "THE DRIVER CAN NOT BE INSTALLED ON THIS OS.");
+        EXPECT_EQ(boxes[0].uType, static_cast<UINT>(MB_ICONINFORMATION));
+        EXPECT_EQ(boxes[0].strCaption, "installer_tests");
+    }
+}
+
+TEST_F(Routes, SilentRouteTakesTheConfiguredPortToThePathOfThisWindows)
+{
+    const struct {
+        const char* pszPort;
+        int nOSCode;
+        const char* pszLine;
+    } cases[] = {
+        {"USB", 2010, "AddToWin2KWithWHQL(1006)"},
+        {"LPT2", 2007, "AddToWin2KWithWHQL(1005)"},
+        {"COM3", 2009, "AddToWin2KWithWHQL(1002)"},
+        {"LPT1", 2004, "AddToWin2K(1004)"},
+        {"COM1", 2005, "AddToWin2K(1000)"},
+        {"USB", 2006, "AddToWin2K(1006)"},
+    };
+    for (const auto& c : cases) {
+        StartTraceLog();
+        WriteCurrent(std::string("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=") + c.pszPort + "\r\n");
+        const ExitResult result = RunWorker(c.nOSCode);
+        EXPECT_TRUE(result.exited);
+        EXPECT_EQ(result.code, 0);
+        bool bFound = false;
+        for (const std::string& text : LogTexts()) {
+            bFound = bFound || text.rfind(c.pszLine, 0) == 0;
+        }
+        std::string strLog;
+        for (const std::string& text : LogTexts()) {
+            strLog += "  [" + text + "]\n";
+        }
+        EXPECT_TRUE(bFound) << c.pszPort << " on " << c.nOSCode << "\n" << strLog;
+        EXPECT_EQ(m_boxes.Count(), 0u);
+    }
+}
+
+// Answers the port dialog from another thread, as a user would.
+void AnswerPortDialog(int nButtonId, bool bClose)
+{
+    // Sleep is recorded by the test, so the wait spins on the clock instead.
+    HWND hDlg = nullptr;
+    const ULONGLONG nDeadline = ::GetTickCount64() + 15000;
+    while (hDlg == nullptr && ::GetTickCount64() < nDeadline) {
+        hDlg = ::FindWindowA(nullptr, "Port Type");
+        if (hDlg == nullptr || !::IsWindowVisible(hDlg)) {
+            hDlg = nullptr;
+            ::SwitchToThread();
+        }
+    }
+    ASSERT_NE(hDlg, nullptr) << "the port dialog did not show";
+    if (nButtonId != 0) {
+        ::SendMessageA(::GetDlgItem(hDlg, nButtonId), BM_CLICK, 0, 0);
+    }
+    if (bClose) {
+        ::PostMessageA(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+        ::PostMessageA(::GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    }
+}
+
+TEST_F(Routes, InteractiveRouteWhenPortDlgSaysTrueOrNothing)
+{
+    const struct {
+        const char* pszSettings;
+        int nButton;
+        const char* pszLine;
+    } cases[] = {
+        {"[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT1\r\n", IDC_RADIO_USB, "AddToWin2KWithWHQL(1006)"},
+        {"[QLX480]\r\nPORTDLG=xTRUEx\r\n", IDC_RADIO_COM2, "AddToWin2KWithWHQL(1001)"},
+        {"[QLX480]\r\nPORTDLG=\r\nPORT=LPT2\r\n", 0, "AddToWin2KWithWHQL(1005)"},
+        {nullptr, 0, "AddToWin2KWithWHQL(1000)"},
+    };
+    for (const auto& c : cases) {
+        StartTraceLog();
+        ::DeleteFileA((m_scratch / "QLX480_Config.KVN").c_str());
+        if (c.pszSettings != nullptr) {
+            WriteCurrent(c.pszSettings);
+        }
+        std::thread user(AnswerPortDialog, c.nButton, false);
+        const ExitResult result = RunWorker(2010);
+        user.join();
+        EXPECT_TRUE(result.exited);
+        EXPECT_EQ(result.code, 0);
+        bool bFound = false;
+        for (const std::string& text : LogTexts()) {
+            bFound = bFound || text.rfind(c.pszLine, 0) == 0;
+        }
+        EXPECT_TRUE(bFound) << (c.pszSettings ? c.pszSettings : "no settings file");
+    }
+}
+
+TEST_F(Routes, ClosingThePortDialogCancelsTheInstallation)
+{
+    WriteCurrent("[QLX480]\r\nPORTDLG=TRUE\r\n");
+    std::thread user(AnswerPortDialog, IDC_RADIO_COM2, true);
+    const ExitResult result = RunWorker(2010);
+    user.join();
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.code, 0);
+    const auto boxes = m_boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].strText, "The driver installation canceled.");
+    EXPECT_EQ(boxes[0].uType, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_TRUE(LogHas("The driver installation canceled."));
+    for (const std::string& text : LogTexts()) {
+        EXPECT_EQ(text.find("AddToWin2K"), std::string::npos) << text;
+    }
+}
+
+}  // namespace
