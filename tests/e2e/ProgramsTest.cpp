@@ -1,0 +1,319 @@
+// The two programs as an administrator meets them: started from a copy of the package folder,
+// their windows found by title, their buttons pressed, their trace logs read afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Testkit.h"
+
+using namespace qlx::testkit;
+
+namespace {
+
+const char kPackage[] = "C:\\qlx-e2e-package";
+const char kInstallerLog[] = "C:\\Temp\\QLX-480_Installer.txt";
+const char kUninstallerLog[] = "C:\\Temp\\QLX-480_UnInstaller.txt";
+
+HWND WaitWindow(const char* pszTitle, DWORD dwTimeoutMs = 20000)
+{
+    const ULONGLONG nDeadline = ::GetTickCount64() + dwTimeoutMs;
+    for (;;) {
+        HWND hWnd = ::FindWindowA(nullptr, pszTitle);
+        if (hWnd != nullptr && ::IsWindowVisible(hWnd)) {
+            return hWnd;
+        }
+        if (::GetTickCount64() > nDeadline) {
+            return nullptr;
+        }
+        ::Sleep(50);
+    }
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char szText[512] = "";
+    ::GetWindowTextA(hWnd, szText, sizeof(szText));
+    return szText;
+}
+
+std::string ItemText(HWND hDlg, int nId) { return WindowText(::GetDlgItem(hDlg, nId)); }
+
+// Waits until a control shows the expected text (the dialog refreshes on its own schedule).
+bool WaitItemText(HWND hDlg, int nId, const std::string& strText, DWORD dwTimeoutMs = 10000)
+{
+    const ULONGLONG nDeadline = ::GetTickCount64() + dwTimeoutMs;
+    while (ItemText(hDlg, nId) != strText) {
+        if (::GetTickCount64() > nDeadline) {
+            return false;
+        }
+        ::Sleep(50);
+    }
+    return true;
+}
+
+HWND ChildByText(HWND hParent, const std::string& strText)
+{
+    struct Search {
+        std::string strText;
+        HWND hFound;
+    } search{strText, nullptr};
+    ::EnumChildWindows(
+        hParent,
+        [](HWND hChild, LPARAM lParam) -> BOOL {
+            auto* pSearch = reinterpret_cast<Search*>(lParam);
+            if (WindowText(hChild) == pSearch->strText) {
+                pSearch->hFound = hChild;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+void Click(HWND hButton) { ::PostMessageA(hButton, BM_CLICK, 0, 0); }
+
+// Messages of the log, without stamps and without the empty lines of the step frames.
+std::vector<std::string> LogTexts(const char* pszPath)
+{
+    std::vector<std::string> texts;
+    const std::string strLog = ReadWholeFile(pszPath);
+    for (size_t nPos = 0; nPos < strLog.size();) {
+        size_t nEnd = strLog.find("\r\n", nPos);
+        if (nEnd == std::string::npos) {
+            nEnd = strLog.size();
+        }
+        const std::string strLine = strLog.substr(nPos, nEnd - nPos);
+        const std::string strText = strLine.size() >= 10 ? strLine.substr(10) : strLine;
+        if (!strText.empty()) {
+            texts.push_back(strText);
+        }
+        nPos = nEnd + 2;
+    }
+    return texts;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& strText)
+{
+    for (const std::string& text : texts) {
+        if (text.rfind(strText, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A started program: its exit code once it has ended.
+class Program {
+public:
+    explicit Program(const char* pszExe)
+    {
+        const std::string strPath = std::string(kPackage) + "\\" + pszExe;
+        std::string strCmd = "\"" + strPath + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        m_bStarted = ::CreateProcessA(strPath.c_str(), &strCmd[0], nullptr, nullptr, FALSE, 0, nullptr, kPackage,
+                                      &si, &m_pi) != FALSE;
+    }
+    ~Program()
+    {
+        if (m_bStarted) {
+            if (::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
+                ::TerminateProcess(m_pi.hProcess, 99);
+                ::WaitForSingleObject(m_pi.hProcess, 5000);
+            }
+            ::CloseHandle(m_pi.hThread);
+            ::CloseHandle(m_pi.hProcess);
+        }
+    }
+    bool Started() const { return m_bStarted; }
+    // The exit code, or -999 when it is still running after the time-out.
+    long Wait(DWORD dwTimeoutMs = 20000)
+    {
+        if (::WaitForSingleObject(m_pi.hProcess, dwTimeoutMs) != WAIT_OBJECT_0) {
+            return -999;
+        }
+        DWORD dwCode = 0;
+        ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
+        return static_cast<long>(dwCode);
+    }
+
+private:
+    bool m_bStarted = false;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+class Programs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveTree(kPackage);
+        const std::string strCopy =
+            "cmd /c xcopy /e /i /q /y \"" + HostPath(QLX_PACKAGE_DIR) + "\" \"" + kPackage + "\"";
+        ASSERT_EQ(RunProgram(strCopy, 60000), 0) << strCopy;
+        ASSERT_TRUE(FileExists(std::string(kPackage) + "\\QLX480_Installer.exe")) << "run scripts/build first";
+        ::DeleteFileA(kInstallerLog);
+        ::DeleteFileA(kUninstallerLog);
+    }
+    void TearDown() override
+    {
+        RemoveTree(kPackage);
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
+            ::RegDeleteValueA(hKey, "Version");
+            ::RegCloseKey(hKey);
+        }
+    }
+    static void WriteSettings(const std::string& strContent)
+    {
+        ASSERT_TRUE(WriteWholeFile(std::string(kPackage) + "\\QLX480_Config.KVN", strContent));
+    }
+};
+
+TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
+{
+    WriteSettings("[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT1\r\n");
+    Program installer("QLX480_Installer.exe");
+    ASSERT_TRUE(installer.Started());
+
+    HWND hProgress = WaitWindow("Installation Progress");
+    ASSERT_NE(hProgress, nullptr);
+    EXPECT_TRUE(WaitItemText(hProgress, 1001, "Driver Version: V2.0.0")) << ItemText(hProgress, 1001);
+    EXPECT_NE(ChildByText(hProgress, "KORVANE QLX-480"), nullptr);
+    EXPECT_NE(ChildByText(hProgress, "Progress : "), nullptr);
+
+    HWND hPort = WaitWindow("Port Type");
+    ASSERT_NE(hPort, nullptr);
+    const struct {
+        int nId;
+        const char* pszText;
+        bool bChecked;
+    } buttons[] = {{1006, "COM1", false}, {1008, "COM2", false}, {1009, "COM3", false}, {1011, "COM4", false},
+                   {1007, "LPT1", true},  {1010, "LPT2", false}, {1001, "USB", false},  {IDOK, "Next", false}};
+    for (const auto& button : buttons) {
+        EXPECT_EQ(ItemText(hPort, button.nId), button.pszText);
+        if (button.nId != IDOK) {
+            EXPECT_EQ(::IsDlgButtonChecked(hPort, button.nId) == BST_CHECKED, button.bChecked) << button.pszText;
+        }
+    }
+    for (const char* pszGroup : {"Serial Port", "Parallel Port", "USB Port"}) {
+        EXPECT_NE(ChildByText(hPort, pszGroup), nullptr) << pszGroup;
+    }
+
+    Click(::GetDlgItem(hPort, 1001));
+    Click(::GetDlgItem(hPort, IDOK));
+    EXPECT_EQ(installer.Wait(), 0);
+
+    const std::vector<std::string> texts = LogTexts(kInstallerLog);
+    ASSERT_GE(texts.size(), 13u);
+    const std::vector<std::string> start(texts.begin(), texts.begin() + 13);
+    EXPECT_EQ(start, (std::vector<std::string>{
+                         "The process is a 64-bit process.", "CheckOS BEGIN", "osvi.dwPlatformID   : 2",
+                         "osvi.dwMajorVersion : 6", "osvi.dwMinorVersion : 1", "osvi.dwBuildNumber  : 7601",
+                         "CheckOS END", "SetSystemInfo BEGIN", "ENV : Windows x64, DRV DIR : .\\Driver64\\ ",
+                         "SetSystemInfo END", "SetControlPointers BEGIN", "SetControlPointers END",
+                         "AddToWin2KWithWHQL(1006) : the package installation path is not available."}));
+}
+
+TEST_F(Programs, SilentRouteShowsNoPortDialog)
+{
+    WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
+    Program installer("QLX480_Installer.exe");
+    ASSERT_TRUE(installer.Started());
+    EXPECT_EQ(installer.Wait(), 0);
+    EXPECT_TRUE(Contains(LogTexts(kInstallerLog), "AddToWin2KWithWHQL(1004)"));
+    EXPECT_FALSE(Contains(LogTexts(kInstallerLog), "GetDriverInfoFromFile"));
+}
+
+TEST_F(Programs, ClosingThePortDialogCancelsTheInstallation)
+{
+    ::DeleteFileA((std::string(kPackage) + "\\QLX480_Config.KVN").c_str());
+    Program installer("QLX480_Installer.exe");
+    HWND hPort = WaitWindow("Port Type");
+    ASSERT_NE(hPort, nullptr);
+    EXPECT_EQ(::IsDlgButtonChecked(hPort, 1006), BST_CHECKED);  // no settings file: COM1
+    Click(::GetDlgItem(hPort, 1008));
+    ::PostMessageA(hPort, WM_SYSCOMMAND, SC_CLOSE, 0);
+
+    HWND hBox = WaitWindow("QLX480_Installer");
+    ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(ItemText(hBox, 0xFFFF), "The driver installation canceled.");
+    Click(ChildByText(hBox, "OK"));
+    EXPECT_EQ(installer.Wait(), 0);
+
+    const std::vector<std::string> texts = LogTexts(kInstallerLog);
+    EXPECT_TRUE(Contains(texts, "The driver installation canceled."));
+    EXPECT_FALSE(Contains(texts, "AddToWin2K"));
+    int nFailureBlocks = 0;
+    for (const std::string& text : texts) {
+        nFailureBlocks += text == "GetDriverInfoFromFile BEGIN";
+    }
+    EXPECT_EQ(nFailureBlocks, 2);  // "PORTDLG" from the worker, "PORT" from the port dialog
+}
+
+TEST_F(Programs, SecondInstallerBringsTheFirstToTheFrontAndEnds)
+{
+    WriteSettings("[QLX480]\r\nPORTDLG=TRUE\r\n");
+    Program first("QLX480_Installer.exe");
+    HWND hPort = WaitWindow("Port Type");
+    ASSERT_NE(hPort, nullptr);
+
+    Program second("QLX480_Installer.exe");
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.Wait(10000), 0);
+    EXPECT_EQ(first.Wait(0), -999);  // the first one runs on
+    EXPECT_EQ(::FindWindowA(nullptr, "QLX480_Installer"), nullptr);
+
+    Click(::GetDlgItem(hPort, IDOK));
+    EXPECT_EQ(first.Wait(), 0);
+}
+
+TEST_F(Programs, InstallerRefusesWindowsBefore2000)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey,
+                                nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("nt40"), 5);
+    ::RegCloseKey(hKey);
+
+    Program installer("QLX480_Installer.exe");
+    HWND hBox = WaitWindow("QLX480_Installer");
+    ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(ItemText(hBox, 0xFFFF), "THE DRIVER CAN NOT BE INSTALLED ON THIS OS.");
+    Click(ChildByText(hBox, "OK"));
+    EXPECT_EQ(installer.Wait(), 0);
+
+    const std::vector<std::string> texts = LogTexts(kInstallerLog);
+    EXPECT_TRUE(Contains(texts, "osvi.dwMajorVersion : 4"));
+    EXPECT_FALSE(Contains(texts, "GetDriverInfoFromFile"));
+    EXPECT_FALSE(Contains(texts, "AddToWin2K"));
+}
+
+TEST_F(Programs, UninstallerOpensItsDialogAndKeepsItsOwnLog)
+{
+    WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=COM2\r\n");
+    Program installer("QLX480_Installer.exe");
+    ASSERT_EQ(installer.Wait(), 0);
+
+    Program uninstaller("QLX480_Uninstaller.exe");
+    HWND hDlg = WaitWindow("KORVANE QLX-480 Uninstaller");
+    ASSERT_NE(hDlg, nullptr);
+    EXPECT_EQ(ItemText(hDlg, 1001), "Uninstall");
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hDlg, 1001)));
+    EXPECT_EQ(ItemText(hDlg, IDCANCEL), "Cancel");
+    EXPECT_NE(ChildByText(hDlg, "Progress :"), nullptr);
+    Click(::GetDlgItem(hDlg, IDCANCEL));
+    EXPECT_EQ(uninstaller.Wait(), 0);
+
+    const std::vector<std::string> uninstallerTexts = LogTexts(kUninstallerLog);
+    ASSERT_FALSE(uninstallerTexts.empty());
+    EXPECT_EQ(uninstallerTexts[0], "The process is a 64-bit process.");
+    EXPECT_TRUE(Contains(uninstallerTexts, "CheckOS END"));
+    // The installer's log of the run before is still there.
+    EXPECT_TRUE(Contains(LogTexts(kInstallerLog), "AddToWin2KWithWHQL(1001)"));
+}
+
+}  // namespace
