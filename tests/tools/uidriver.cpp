@@ -342,7 +342,7 @@ int Usage()
 {
     std::printf("usage: uidriver wait|gone <title> [ms] | dump|msgtext|close|activate <title> |\n"
                 "       click <title> <text|id> | tick <title> <listbox id> <index> | key <title> <vk> |\n"
-                "       foreground\n");
+                "       move <title> <x> <y> | foreground\n");
     return 2;
 }
 
@@ -372,7 +372,7 @@ int main(int argc, char** argv)
         int nArgs;  // arguments after the command name, at least
     };
     static const Command commands[] = {{"wait", 1},  {"gone", 1},  {"dump", 1},    {"msgtext", 1}, {"close", 1},
-                                       {"activate", 1}, {"click", 2}, {"tick", 3}, {"key", 2}};
+                                       {"activate", 1}, {"click", 2}, {"tick", 3}, {"key", 2}, {"move", 3}};
     bool bKnown = false;
     for (const Command& command : commands) {
         bKnown = bKnown || (strCmd == command.pszName && argc - 2 >= command.nArgs);
@@ -418,6 +418,12 @@ int main(int argc, char** argv)
     }
     if (strCmd == "tick") {
         return CmdTick(hTop, argv[3], argv[4]);
+    }
+    if (strCmd == "move") {
+        // Places a window (screenshots of two windows that open on top of each other).
+        SetWindowPos(hTop, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
     }
     return CmdKey(hTop, argv[3]);
 }
