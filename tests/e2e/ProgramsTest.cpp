@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -270,14 +271,44 @@ TEST_F(Programs, SecondInstallerBringsTheFirstToTheFrontAndEnds)
     EXPECT_EQ(first.Wait(), 0);
 }
 
-TEST_F(Programs, InstallerRefusesWindowsBefore2000)
+// Makes Wine report another Windows version to the programs started from now on.
+void ReportWindowsVersion(const char* pszVersion)
 {
     HKEY hKey = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey,
                                 nullptr),
               ERROR_SUCCESS);
-    ::RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("nt40"), 5);
+    ::RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(pszVersion),
+                     static_cast<DWORD>(std::strlen(pszVersion) + 1));
     ::RegCloseKey(hKey);
+}
+
+TEST_F(Programs, InstallerTakesThePathOfTheReportedWindows)
+{
+    const struct {
+        const char* pszVersion;
+        const char* pszMajor;
+        const char* pszPath;
+    } systems[] = {
+        {"win2k", "osvi.dwMajorVersion : 5", "AddToWin2K(1005)"},
+        {"winxp", "osvi.dwMajorVersion : 5", "AddToWin2K(1005)"},
+        {"vista", "osvi.dwMajorVersion : 6", "AddToWin2KWithWHQL(1005)"},
+        {"win8", "osvi.dwMajorVersion : 6", "AddToWin2KWithWHQL(1005)"},
+    };
+    WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT2\r\n");
+    for (const auto& system : systems) {
+        ReportWindowsVersion(system.pszVersion);
+        Program installer("QLX480_Installer.exe");
+        EXPECT_EQ(installer.Wait(), 0);
+        const std::vector<std::string> texts = LogTexts(kInstallerLog);
+        EXPECT_TRUE(Contains(texts, system.pszMajor)) << system.pszVersion;
+        EXPECT_TRUE(Contains(texts, system.pszPath)) << system.pszVersion;
+    }
+}
+
+TEST_F(Programs, InstallerRefusesWindowsBefore2000)
+{
+    ReportWindowsVersion("nt40");
 
     Program installer("QLX480_Installer.exe");
     HWND hBox = WaitWindow("QLX480_Installer");
