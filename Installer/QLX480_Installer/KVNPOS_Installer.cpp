@@ -21,16 +21,12 @@ BOOL CKVNPOS_InstallerApp::InitInstance()
 {
     EnableControls();
 
-    g_instanceSection.nInstances = g_instanceSection.nInstances + 1;
-    if (g_instanceSection.nInstances > 1) {
+    if (!CountInstance(g_instanceSection.nInstances)) {
         ActivatePreviousInstance();
         return FALSE;
     }
-
     CKVNPOS_InstallerDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
-    m_pMainWnd = nullptr;
+    RunMainDialog(dlg);
     return FALSE;
 }
 

@@ -68,7 +68,7 @@ char* GetDriverInfoFromFile(const char* pszSection, const char* pszKey, char* ps
 
 CKVNPOS_InstallerDlg::CKVNPOS_InstallerDlg() : fw::Dialog(IDD_INSTALLER_DIALOG), m_portDlg(nullptr)
 {
-    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME));
+    LoadDialogIcon(IDI_MAINFRAME);
 }
 
 CKVNPOS_InstallerDlg::~CKVNPOS_InstallerDlg() = default;
@@ -84,8 +84,7 @@ void CKVNPOS_InstallerDlg::DoDataExchange(fw::DataExchange& dx)
 BOOL CKVNPOS_InstallerDlg::OnInitDialog()
 {
     fw::Dialog::OnInitDialog();
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetDialogIcon();
 
     StartTraceLog();
     m_bWow64 = IsWow64();
@@ -111,31 +110,18 @@ BOOL CKVNPOS_InstallerDlg::OnInitDialog()
 
 BOOL CKVNPOS_InstallerDlg::OnMessage(UINT nMsg, WPARAM, LPARAM, LRESULT& lResult)
 {
-    switch (nMsg) {
-    case WM_REFRESH:
-        UpdateData(FALSE);
-        lResult = 0;
-        return TRUE;
-    case WM_PAINT:
-        return PaintMinimizedIcon(m_hIcon);
-    case WM_QUERYDRAGICON:
-        lResult = reinterpret_cast<LRESULT>(m_hIcon);
-        return TRUE;
-    default:
+    if (nMsg != WM_REFRESH) {
         return FALSE;
     }
+    UpdateData(FALSE);
+    lResult = 0;
+    return TRUE;
 }
 
 BOOL CKVNPOS_InstallerDlg::PreTranslateMessage(MSG* pMsg)
 {
     // While the worker installs or removes, the dialog shows it is busy and cannot be closed.
-    if (m_bInstalling || m_bRemoving) {
-        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-        ::DeleteMenu(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
-    } else {
-        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
-    }
-    if (m_bInstalling && pMsg->wParam == VK_ESCAPE) {
+    if (GuardBusyInput(pMsg, m_bInstalling || m_bRemoving, m_bInstalling != 0)) {
         return TRUE;
     }
     return fw::Dialog::PreTranslateMessage(pMsg);

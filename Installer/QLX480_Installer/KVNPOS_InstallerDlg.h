@@ -43,7 +43,6 @@ public:
     fw::Control m_progress;
     fw::SharedText m_strStatus;
     fw::SharedText m_strVersion;
-    HICON m_hIcon = nullptr;
 
 protected:
     BOOL OnInitDialog() override;

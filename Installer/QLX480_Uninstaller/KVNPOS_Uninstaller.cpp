@@ -20,16 +20,12 @@ BOOL CKVNPOS_UninstallerApp::InitInstance()
 {
     EnableControls();
 
-    g_instanceSection.nInstances = g_instanceSection.nInstances + 1;
-    if (g_instanceSection.nInstances > 1) {
+    if (!CountInstance(g_instanceSection.nInstances)) {
         ActivatePreviousInstance();
         return FALSE;
     }
-
     CKVNPOS_UninstallerDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
-    m_pMainWnd = nullptr;
+    RunMainDialog(dlg);
     return FALSE;
 }
 

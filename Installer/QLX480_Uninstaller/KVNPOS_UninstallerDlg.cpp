@@ -15,7 +15,7 @@ constexpr int kProgressStep = 10;
 
 CKVNPOS_UninstallerDlg::CKVNPOS_UninstallerDlg() : fw::Dialog(IDD_UNINSTALLER_DIALOG)
 {
-    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME));
+    LoadDialogIcon(IDI_MAINFRAME);
 }
 
 CKVNPOS_UninstallerDlg::~CKVNPOS_UninstallerDlg() = default;
@@ -33,8 +33,7 @@ void CKVNPOS_UninstallerDlg::DoDataExchange(fw::DataExchange& dx)
 BOOL CKVNPOS_UninstallerDlg::OnInitDialog()
 {
     fw::Dialog::OnInitDialog();
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetDialogIcon();
 
     StartTraceLog();
     m_bWow64 = IsWow64();
@@ -59,11 +58,6 @@ BOOL CKVNPOS_UninstallerDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM, LRESULT
         UpdateData(FALSE);
         lResult = 0;
         return TRUE;
-    case WM_PAINT:
-        return PaintMinimizedIcon(m_hIcon);
-    case WM_QUERYDRAGICON:
-        lResult = reinterpret_cast<LRESULT>(m_hIcon);
-        return TRUE;
     default:
         return FALSE;
     }
@@ -77,13 +71,8 @@ void CKVNPOS_UninstallerDlg::OnTimer(UINT_PTR nIdEvent)
 
 BOOL CKVNPOS_UninstallerDlg::PreTranslateMessage(MSG* pMsg)
 {
-    if (m_bUninstalling) {
-        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-        ::DeleteMenu(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
-    } else {
-        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
-    }
-    if (m_bUninstalling && pMsg->wParam == VK_ESCAPE) {
+    // While the worker removes, the dialog shows it is busy and cannot be closed.
+    if (GuardBusyInput(pMsg, m_bUninstalling != 0, m_bUninstalling != 0)) {
         return TRUE;
     }
     return fw::Dialog::PreTranslateMessage(pMsg);

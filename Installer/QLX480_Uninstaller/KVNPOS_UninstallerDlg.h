@@ -27,7 +27,6 @@ public:
     fw::Control m_btnUninstall;
     fw::CheckListBox m_checkList;
     fw::SharedText m_strStatus;
-    HICON m_hIcon = nullptr;
 
 protected:
     BOOL OnInitDialog() override;

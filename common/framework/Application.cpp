@@ -27,6 +27,19 @@ void Application::EnableControls()
     ::InitCommonControlsEx(&icc);
 }
 
+bool Application::CountInstance(LONG& nInstances)
+{
+    nInstances = nInstances + 1;
+    return nInstances <= 1;
+}
+
+void Application::RunMainDialog(Dialog& dlg)
+{
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+}
+
 const char* AppName()
 {
     static char s_szName[MAX_PATH] = "";

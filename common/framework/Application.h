@@ -27,6 +27,11 @@ public:
 protected:
     // Loads the common controls the dialogs use (progress bar).
     static void EnableControls();
+    // Counts this process in the program's shared instance counter (read, add 1, write back; the
+    // counter falls back to 0 when the last process of the program ends). True for the first one.
+    static bool CountInstance(LONG& nInstances);
+    // Runs the program's one dialog modally as its main window.
+    void RunMainDialog(Dialog& dlg);
 
 private:
     static Application* s_pApp;

@@ -226,22 +226,46 @@ BOOL Dialog::OnCommand(WORD, WORD, HWND) { return FALSE; }
 
 BOOL Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return FALSE; }
 
-BOOL Dialog::PaintMinimizedIcon(HICON hIcon)
+void Dialog::LoadDialogIcon(UINT nIconId)
 {
-    if (!::IsIconic(m_hWnd)) {
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIconId));
+}
+
+void Dialog::SetDialogIcon()
+{
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+}
+
+BOOL Dialog::GuardBusyInput(const MSG* pMsg, bool bBusy, bool bBlockEscape)
+{
+    if (bBusy) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        ::DeleteMenu(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
+    } else {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    }
+    return bBlockEscape && pMsg->wParam == VK_ESCAPE;
+}
+
+// Draws the icon centred in the client area of the minimized dialog; FALSE leaves the painting
+// to the default handling.
+static BOOL PaintMinimizedIcon(HWND hWnd, HICON hIcon)
+{
+    if (hIcon == nullptr || !::IsIconic(hWnd)) {
         return FALSE;
     }
     PAINTSTRUCT ps;
-    HDC hDC = ::BeginPaint(m_hWnd, &ps);
-    ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+    HDC hDC = ::BeginPaint(hWnd, &ps);
+    ::SendMessageA(hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
     const int cxIcon = ::GetSystemMetrics(SM_CXICON);
     const int cyIcon = ::GetSystemMetrics(SM_CYICON);
     RECT rc;
-    ::GetClientRect(m_hWnd, &rc);
+    ::GetClientRect(hWnd, &rc);
     const int x = (rc.right - rc.left - cxIcon + 1) / 2;
     const int y = (rc.bottom - rc.top - cyIcon + 1) / 2;
     ::DrawIcon(hDC, x, y, hIcon);
-    ::EndPaint(m_hWnd, &ps);
+    ::EndPaint(hWnd, &ps);
     return TRUE;
 }
 
@@ -289,6 +313,16 @@ INT_PTR Dialog::HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kOwnerDrawItemHeight;
         return TRUE;
+    case WM_PAINT:
+        if (PaintMinimizedIcon(m_hWnd, m_hIcon)) {
+            return TRUE;
+        }
+        break;
+    case WM_QUERYDRAGICON:
+        if (m_hIcon != nullptr) {
+            return reinterpret_cast<INT_PTR>(m_hIcon);  // answered by the return value itself
+        }
+        break;
     case WM_DRAWITEM: {
         const auto& dis = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         for (Control* pControl : m_controls) {
@@ -298,18 +332,15 @@ INT_PTR Dialog::HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
         }
         return FALSE;
     }
-    default: {
-        LRESULT lResult = 0;
-        if (OnMessage(nMsg, wParam, lParam, lResult)) {
-            if (nMsg == WM_QUERYDRAGICON) {
-                return static_cast<INT_PTR>(lResult);  // answered by the return value itself
-            }
-            ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
-            return TRUE;
-        }
-        return FALSE;
+    default:
+        break;
     }
+    LRESULT lResult = 0;
+    if (OnMessage(nMsg, wParam, lParam, lResult)) {
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
+        return TRUE;
     }
+    return FALSE;
 }
 
 }  // namespace fw

@@ -93,11 +93,17 @@ protected:
     // Any other message; return TRUE and set lResult when handled.
     virtual BOOL OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
-    // Centred icon painting of a minimized dialog and its drag icon.
-    BOOL PaintMinimizedIcon(HICON hIcon);
+    // The dialog's icon (loaded from the program's resources by id): set as big and small icon by
+    // SetDialogIcon, painted centred while the dialog is minimized, and its drag image.
+    void LoadDialogIcon(UINT nIconId);
+    void SetDialogIcon();
+    // Input guard of a dialog whose worker may be busy: wait cursor and no Close item while busy,
+    // arrow cursor otherwise; TRUE when the message is to be swallowed (Escape while bBlockEscape).
+    BOOL GuardBusyInput(const MSG* pMsg, bool bBusy, bool bBlockEscape);
 
     UINT m_nTemplateId;
     Dialog* m_pParent;
+    HICON m_hIcon = nullptr;
 
 private:
     friend void DDX_Control(DataExchange& dx, int nId, Control& control);
