@@ -1,16 +1,33 @@
 #include "KVNPOS_UninstallerDlg.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
+#include <winspool.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "BoundedText.h"
+#include "FileUtil.h"
 #include "ProductProfile.h"
+#include "Profile.h"
+#include "RegUtil.h"
+#include "Spooler.h"
+#include "SystemErrorText.h"
 #include "SystemProbe.h"
 #include "TraceLog.h"
 #include "UninstallerRes.h"
+#include "framework/Application.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "framework/Thread.h"
 
 namespace {
 constexpr UINT WM_REFRESH = WM_USER + 1;
 constexpr UINT_PTR kListTimer = 1;
 constexpr int kProgressStep = 10;
+
+std::string LoadEntry(ProfileEntry entry) { return LoadProfileEntry(Program::Uninstaller, entry); }
 }  // namespace
 
 CKVNPOS_UninstallerDlg::CKVNPOS_UninstallerDlg() : fw::Dialog(IDD_UNINSTALLER_DIALOG)
@@ -43,8 +60,22 @@ BOOL CKVNPOS_UninstallerDlg::OnInitDialog()
 
     m_progress.Send(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     m_progress.Send(PBM_SETSTEP, kProgressStep, 0);
+    // The list is filled once the dialog is on screen.
     ::SetTimer(m_hWnd, kListTimer, 1, nullptr);
     return TRUE;
+}
+
+BOOL CKVNPOS_UninstallerDlg::OnCommand(WORD nId, WORD nCode, HWND)
+{
+    if (nId == IDC_PRINTER_LIST && nCode == fw::CLBN_CHKCHANGE) {
+        OnCheckChange();
+        return TRUE;
+    }
+    if (nId == IDC_BTN_UNINSTALL && nCode == BN_CLICKED) {
+        OnUninstall();
+        return TRUE;
+    }
+    return FALSE;
 }
 
 BOOL CKVNPOS_UninstallerDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM, LRESULT& lResult)
@@ -66,7 +97,9 @@ BOOL CKVNPOS_UninstallerDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM, LRESULT
 void CKVNPOS_UninstallerDlg::OnTimer(UINT_PTR nIdEvent)
 {
     ::KillTimer(m_hWnd, nIdEvent);
-    // The printer list is filled here once the removal flow is part of the uninstaller.
+    if (nIdEvent == kListTimer) {
+        ShowPrinterObjects();
+    }
 }
 
 BOOL CKVNPOS_UninstallerDlg::PreTranslateMessage(MSG* pMsg)
@@ -76,4 +109,191 @@ BOOL CKVNPOS_UninstallerDlg::PreTranslateMessage(MSG* pMsg)
         return TRUE;
     }
     return fw::Dialog::PreTranslateMessage(pMsg);
+}
+
+void CKVNPOS_UninstallerDlg::ShowPrinterObjects()
+{
+    m_listPrinterObjects.RemoveAll();
+    m_checkList.ResetContent();
+    m_btnCancel.EnableWindow(TRUE);
+
+    m_nPrinterObjects = AddPrinterObjectsToList();
+    if (m_nPrinterObjects < 0) {
+        std::exit(0);
+    }
+    if (m_nPrinterObjects == 0) {
+        m_strWork = LoadEntry(ProfileEntry::DriverName);
+        if (PrinterDrvExist(m_strWork)) {
+            // Nothing to choose: the removal runs without a question.
+            m_btnCancel.EnableWindow(FALSE);
+            m_bUninstalling = 1;
+            OnUninstall();
+            return;
+        }
+        m_strWork = LoadEntry(ProfileEntry::ModelName);
+        const std::string strMessage = "The " + m_strWork + " driver does not exist on this system.";
+        fw::AppMessageBox(strMessage.c_str(), MB_ICONINFORMATION);
+        DeleteUninstallInfoFromReg();
+        std::exit(0);
+    }
+
+    m_btnUninstall.EnableWindow(FALSE);
+    for (const std::string& strName : m_listPrinterObjects) {
+        m_checkList.AddString(strName.c_str());
+    }
+    if (m_checkList.GetCount() < 1) {
+        return;
+    }
+    for (int nIndex = 0; nIndex < m_checkList.GetCount(); ++nIndex) {
+        m_checkList.SetCheck(nIndex, 1);
+    }
+    m_btnUninstall.EnableWindow(TRUE);
+}
+
+int CKVNPOS_UninstallerDlg::AddPrinterObjectsToList()
+{
+    TraceStep step("AddPrinterObjectsToList");
+    const SpoolerEnum printers = EnumerateWithSpoolerRetry(
+        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
+            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
+        });
+    if (!printers.bOk) {
+        char szHeader[64] = "";
+        FormatText(szHeader, sizeof(szHeader), "EnumPrinters Error Code: %d\n\n", static_cast<int>(printers.dwError));
+        const std::string strMessage = szHeader + SystemErrorText(printers.dwError);
+        fw::AppMessageBox(strMessage.c_str(), MB_ICONEXCLAMATION);
+        return -1;
+    }
+
+    m_strWork = LoadEntry(ProfileEntry::DriverName);
+    const PRINTER_INFO_2A* pPrinters = printers.Records<PRINTER_INFO_2A>();
+    for (DWORD i = 0; i < printers.nCount && pPrinters != nullptr; ++i) {
+        if (pPrinters[i].pDriverName != nullptr && pPrinters[i].pPrinterName != nullptr &&
+            m_strWork == pPrinters[i].pDriverName) {
+            m_listPrinterObjects.AddHead(pPrinters[i].pPrinterName);
+        }
+    }
+    WriteTraceLog("The number of printer-objects : %d", m_listPrinterObjects.GetCount());
+    return m_listPrinterObjects.GetCount();
+}
+
+int CKVNPOS_UninstallerDlg::PrinterDrvExist(const std::string& strName)
+{
+    WriteTraceLog("\r\n");
+    WriteTraceLog("PrinterDrvExist BEGIN");
+    const SpoolerEnum drivers = EnumerateWithSpoolerRetry(
+        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
+            return ::EnumPrinterDriversA(nullptr, nullptr, 3, pBuf, cbBuf, pcbNeeded, pnCount);
+        });
+    const DRIVER_INFO_3A* pDrivers = drivers.bOk ? drivers.Records<DRIVER_INFO_3A>() : nullptr;
+    for (DWORD i = 0; pDrivers != nullptr && i < drivers.nCount; ++i) {
+        if (pDrivers[i].pName != nullptr && strName == pDrivers[i].pName) {
+            WriteTraceLog("%s PRINTER-DRIVER EXISTS.", strName.c_str());
+            return 1;
+        }
+    }
+    WriteTraceLog("%s PRINTER DRIVER DOES NOT EXIST.", strName.c_str());
+    return 0;
+}
+
+void CKVNPOS_UninstallerDlg::OnCheckChange()
+{
+    for (int nIndex = 0; nIndex < m_checkList.GetCount(); ++nIndex) {
+        if (m_checkList.GetCheck(nIndex)) {
+            m_btnUninstall.EnableWindow(TRUE);
+            return;
+        }
+    }
+    m_btnUninstall.EnableWindow(FALSE);
+}
+
+void CKVNPOS_UninstallerDlg::OnUninstall()
+{
+    fw::BeginThread(UninstallThreadProc, this);
+    m_bUninstalling = 1;
+}
+
+UINT CKVNPOS_UninstallerDlg::UninstallThreadProc(LPVOID pParam)
+{
+    static_cast<CKVNPOS_UninstallerDlg*>(pParam)->RunUninstallation();
+    return 0;
+}
+
+void CKVNPOS_UninstallerDlg::StatusNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
+{
+    m_strStatus = pszText;
+    if (bStepBar) {
+        m_progress.Send(PBM_STEPIT);
+    }
+    fw::Application* pApp = fw::Application::Current();
+    HWND hMain = pApp != nullptr && pApp->MainWindow() != nullptr ? pApp->MainWindow() : m_hWnd;
+    ::PostMessageA(hMain, WM_REFRESH, 0, 0);
+    if (dwPauseMs != 0) {
+        ::Sleep(dwPauseMs);
+    }
+}
+
+void CKVNPOS_UninstallerDlg::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
+{
+    StatusNote(pszText, bStepBar, dwPauseMs);
+}
+
+void CKVNPOS_UninstallerDlg::SetProgressPos(int nPos) { m_progress.Send(PBM_SETPOS, static_cast<WPARAM>(nPos)); }
+
+void CKVNPOS_UninstallerDlg::DeleteUninstallInfoFromReg()
+{
+    TraceStep step("DeleteUninstallInfoFromReg");
+    m_strWork = LoadEntry(ProfileEntry::UninstallKey);
+    char szKey[520] = {};
+    CopyText(szKey, m_strWork.c_str());
+    WriteTraceLog("REGKEY : %s", szKey);
+
+    // The key stays open while it is deleted; a key that is not there ends the step.
+    const REGSAM samAccess = KEY_READ | KEY_WRITE | (m_bWow64 ? KEY_WOW64_64KEY : 0);
+    fw::ScopedRegKey hKey;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, samAccess, hKey.Receive()) != ERROR_SUCCESS) {
+        return;
+    }
+    if (m_bWow64) {
+        if (MyRegDeleteKeyEx(HKEY_LOCAL_MACHINE, szKey, KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) {
+            WriteTraceLog("MyRegDeleteKeyEx failed : %s (%d) ", szKey, static_cast<int>(::GetLastError()));
+        }
+    } else if (::SHDeleteKeyA(HKEY_LOCAL_MACHINE, szKey) != ERROR_SUCCESS) {
+        WriteTraceLog("SHDeleteKey failed : %s (%d) ", szKey, static_cast<int>(::GetLastError()));
+    }
+}
+
+void CKVNPOS_UninstallerDlg::DeleteInstalledDirectory()
+{
+    TraceStep step("DeleteInstalledDirectory");
+    char szWindowsDir[256] = {};
+    ::GetWindowsDirectoryA(szWindowsDir, sizeof(szWindowsDir));
+    char szDrive[3] = {};
+    CopyText(szDrive, szWindowsDir);
+
+    char szModelDir[256] = {};
+    CopyText(szModelDir, szDrive);
+    AppendText(szModelDir, "\\KORVANE Printer Driver\\");
+    AppendText(szModelDir, LoadEntry(ProfileEntry::ModelName).c_str());
+    if (::GetFileAttributesA(szModelDir) != INVALID_FILE_ATTRIBUTES) {
+        DeleteDirectoryTree(szModelDir);
+        WriteTraceLog("DIRECTORY : %s", szModelDir);
+    }
+
+    char szMakerDir[256] = {};
+    CopyText(szMakerDir, szDrive);
+    AppendText(szMakerDir, "\\KORVANE Printer Driver");
+    if (::GetFileAttributesA(szMakerDir) != INVALID_FILE_ATTRIBUTES && !::RemoveDirectoryA(szMakerDir)) {
+        // A maker folder that still holds another model's folder stays, silently.
+        const DWORD dwError = ::GetLastError();
+        if (dwError != ERROR_DIR_NOT_EMPTY) {
+            WriteTraceLog("Failed to remove the directory : %s, (%d)", szMakerDir, static_cast<int>(dwError));
+        }
+    }
+}
+
+void CKVNPOS_UninstallerDlg::RunUninstallation()
+{
+    WriteTraceLog("RunUninstallation : the removal flow is not available.");
+    std::exit(0);
 }

@@ -323,28 +323,156 @@ TEST_F(Programs, InstallerRefusesWindowsBefore2000)
     EXPECT_FALSE(Contains(texts, "AddToWin2K"));
 }
 
-TEST_F(Programs, UninstallerOpensItsDialogAndKeepsItsOwnLog)
+// Spooler state written straight into the registry, where Wine's spooler keeps it.
+class SeededSpooler {
+public:
+    SeededSpooler() { Clear(); }
+    ~SeededSpooler() { Clear(); }
+    void AddDriver(const char* pszName)
+    {
+        HKEY hKey = Create(std::string(kDrivers) + "\\" + pszName);
+        SetString(hKey, "Driver", "UNIDRV.DLL");
+        SetString(hKey, "Configuration File", "UNIDRVUI.DLL");
+        SetString(hKey, "Data File", "QLX480.GPD");
+        SetString(hKey, "Datatype", "RAW");
+        const DWORD dwVersion = 3;
+        ::RegSetValueExA(hKey, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwVersion), sizeof(dwVersion));
+        ::RegCloseKey(hKey);
+        m_keys.push_back(std::string(kDrivers) + "\\" + pszName);
+    }
+    void AddPrinter(const char* pszName, const char* pszDriver)
+    {
+        HKEY hKey = Create(std::string(kPrinters) + "\\" + pszName);
+        SetString(hKey, "Name", pszName);
+        SetString(hKey, "Port", "LPT1:");
+        SetString(hKey, "Printer Driver", pszDriver);
+        SetString(hKey, "Print Processor", "winprint");
+        SetString(hKey, "Datatype", "RAW");
+        const DWORD dwAttributes = PRINTER_ATTRIBUTE_LOCAL;
+        ::RegSetValueExA(hKey, "Attributes", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwAttributes),
+                         sizeof(dwAttributes));
+        ::RegCloseKey(hKey);
+        m_keys.push_back(std::string(kPrinters) + "\\" + pszName);
+    }
+
+private:
+    static constexpr const char* kPrinters = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+    static constexpr const char* kDrivers =
+        "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3";
+    static HKEY Create(const std::string& strKey)
+    {
+        HKEY hKey = nullptr;
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                          &hKey, nullptr);
+        return hKey;
+    }
+    static void SetString(HKEY hKey, const char* pszName, const char* pszValue)
+    {
+        ::RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszValue),
+                         static_cast<DWORD>(std::strlen(pszValue) + 1));
+    }
+    void Clear()
+    {
+        for (const char* pszName : {"QLX Counter", "QLX Kitchen", "Office Laser"}) {
+            ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kPrinters) + "\\" + pszName).c_str());
+        }
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kDrivers) + "\\KORVANE QLX-480").c_str());
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kDrivers) + "\\korvane qlx-480 other").c_str());
+    }
+    std::vector<std::string> m_keys;
+};
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480";
+
+bool UninstallEntryExists()
 {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &hKey) != ERROR_SUCCESS) {
+        return false;
+    }
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+TEST_F(Programs, UninstallerWithNothingInstalledSaysSoAndDropsItsEntry)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                nullptr, &hKey, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(hKey);
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=COM2\r\n");
     Program installer("QLX480_Installer.exe");
     ASSERT_EQ(installer.Wait(), 0);
 
     Program uninstaller("QLX480_Uninstaller.exe");
+    HWND hBox = WaitWindow("QLX480_Uninstaller");
+    ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(ItemText(hBox, 0xFFFF), "The QLX-480 driver does not exist on this system.");
+    Click(ChildByText(hBox, "OK"));
+    EXPECT_EQ(uninstaller.Wait(), 0);
+    EXPECT_FALSE(UninstallEntryExists());
+
+    const std::vector<std::string> texts = LogTexts(kUninstallerLog);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0], "The process is a 64-bit process.");
+    EXPECT_TRUE(Contains(texts, "The number of printer-objects : 0"));
+    EXPECT_TRUE(Contains(texts, "KORVANE QLX-480 PRINTER DRIVER DOES NOT EXIST."));
+    EXPECT_TRUE(Contains(texts, "REGKEY : SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480"));
+    EXPECT_TRUE(Contains(texts, "DeleteUninstallInfoFromReg END"));
+    // Each program keeps its own log: the installer's run before is still there.
+    EXPECT_TRUE(Contains(LogTexts(kInstallerLog), "AddToWin2KWithWHQL(1001)"));
+}
+
+TEST_F(Programs, UninstallerListsThePrintersOfTheDriverAllTicked)
+{
+    SeededSpooler spooler;
+    spooler.AddDriver("KORVANE QLX-480");
+    spooler.AddDriver("korvane qlx-480 other");
+    spooler.AddPrinter("QLX Kitchen", "KORVANE QLX-480");
+    spooler.AddPrinter("QLX Counter", "KORVANE QLX-480");
+    spooler.AddPrinter("Office Laser", "korvane qlx-480 other");  // differs only in case: not ours
+
+    Program uninstaller("QLX480_Uninstaller.exe");
     HWND hDlg = WaitWindow("KORVANE QLX-480 Uninstaller");
     ASSERT_NE(hDlg, nullptr);
-    EXPECT_EQ(ItemText(hDlg, 1001), "Uninstall");
-    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hDlg, 1001)));
-    EXPECT_EQ(ItemText(hDlg, IDCANCEL), "Cancel");
-    EXPECT_NE(ChildByText(hDlg, "Progress :"), nullptr);
+    HWND hList = ::GetDlgItem(hDlg, 1006);
+    HWND hUninstall = ::GetDlgItem(hDlg, 1001);
+    const ULONGLONG nDeadline = ::GetTickCount64() + 10000;
+    while (::SendMessageA(hList, LB_GETCOUNT, 0, 0) < 2 && ::GetTickCount64() < nDeadline) {
+        ::Sleep(50);
+    }
+    ASSERT_EQ(::SendMessageA(hList, LB_GETCOUNT, 0, 0), 2);
+    // Lines in the list box's sorted order, each ticked (the tick is the line's item data).
+    const auto lineText = [&](int nIndex) {
+        wchar_t szText[64] = L"";
+        ::SendMessageW(hList, LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(szText));
+        return std::wstring(szText);
+    };
+    EXPECT_EQ(lineText(0), L"QLX Counter");
+    EXPECT_EQ(lineText(1), L"QLX Kitchen");
+    EXPECT_EQ(::SendMessageA(hList, LB_GETITEMDATA, 0, 0), 1);
+    EXPECT_EQ(::SendMessageA(hList, LB_GETITEMDATA, 1, 0), 1);
+    EXPECT_TRUE(::IsWindowEnabled(hUninstall));
+
+    // Unticking every line disables Uninstall; ticking one enables it again.
+    const auto clickBox = [&](int nIndex) {
+        RECT rc;
+        ::SendMessageA(hList, LB_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&rc));
+        const LPARAM lPoint = MAKELPARAM(8, (rc.top + rc.bottom) / 2);
+        ::SendMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::SendMessageA(hList, WM_LBUTTONUP, 0, lPoint);
+    };
+    clickBox(0);
+    clickBox(1);
+    EXPECT_EQ(::SendMessageA(hList, LB_GETITEMDATA, 0, 0), 0);
+    EXPECT_FALSE(::IsWindowEnabled(hUninstall));
+    clickBox(1);
+    EXPECT_TRUE(::IsWindowEnabled(hUninstall));
+
     Click(::GetDlgItem(hDlg, IDCANCEL));
     EXPECT_EQ(uninstaller.Wait(), 0);
-
-    const std::vector<std::string> uninstallerTexts = LogTexts(kUninstallerLog);
-    ASSERT_FALSE(uninstallerTexts.empty());
-    EXPECT_EQ(uninstallerTexts[0], "The process is a 64-bit process.");
-    EXPECT_TRUE(Contains(uninstallerTexts, "CheckOS END"));
-    // The installer's log of the run before is still there.
-    EXPECT_TRUE(Contains(LogTexts(kInstallerLog), "AddToWin2KWithWHQL(1001)"));
+    EXPECT_TRUE(Contains(LogTexts(kUninstallerLog), "The number of printer-objects : 2"));
 }
 
 }  // namespace
