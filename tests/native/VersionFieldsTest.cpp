@@ -1,7 +1,7 @@
 // Version fields from the profile text and the comparison of installed against wanted.
 #include <gtest/gtest.h>
 
-#include "DriverVersion.h"
+#include "VersionFields.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DriverVersion.h"
+#include "VersionFields.h"
 
 unsigned long VersionFieldFromText(const char* pszText)
 {
