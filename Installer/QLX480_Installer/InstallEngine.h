@@ -10,6 +10,10 @@
 #include "framework/Dialog.h"
 #include "framework/SharedText.h"
 
+// Error box of a failed system call: the header formatted with the error number ("%d"), then the
+// system's English text for it (nothing more when the system has none); stop icon, OK only.
+void ShowErrorBox(const char* pszHeaderFormat, DWORD dwError);
+
 class CInstallEngine {
 public:
     CInstallEngine();
@@ -24,6 +28,15 @@ public:
     // registering every component with the spooler (Windows 2000, XP, Server 2003).
     void AddToWin2KWithWHQL(int nPortCode);
     void AddToWin2K(int nPortCode);
+
+    // Spooler registration of the manual path, in this order: language monitor, print processor,
+    // printer driver (from the staged driver files), printer object on the chosen port. The first
+    // three report a failure in an error box and return false; a printer object that cannot be
+    // added ends the process after its error box.
+    bool AddLanguageMonitor();
+    bool AddPrinterProcessor();
+    bool AddPrinterDriverToSystem();
+    int AddPrinterToSystem(int nPortCode, std::string strPrinterName);
 
     // Status text, one bar step, a refresh of the dialog, then the pause (0: none).
     void ProgressNote(const char* pszText, DWORD dwPauseMs = 500);
