@@ -9,6 +9,7 @@
 
 #include "Profile.h"
 #include "RemovalContext.h"
+#include "framework/StringList.h"
 
 // Whether a step announces itself with its progress note (removal sequence) or runs quietly
 // (the installer's installation paths clearing leftovers of an earlier installation).
@@ -17,6 +18,21 @@ enum class Note { Shown, Quiet };
 class CRemovalEngine {
 public:
     CRemovalEngine(Program variant, IRemovalContext& context);
+
+    // Opens the printer for full access, cancels its queued jobs and deletes it. A printer that
+    // cannot be opened is left alone, without a trace line.
+    void DeletePrinterObject(const char* pszPrinterName);
+    // The printers the user ticked, head first, each traced by name; then the spooler is bounced.
+    void RemovePrinterObjects(const fw::StringList& listPrinterNames);
+    // Every form whose name carries the product's form tag.
+    void DeleteForms();
+    // The printer driver "<maker> <model>"; when the spooler refuses, its driver and printer keys.
+    // True when the spooler deleted the driver or both keys were deleted. Bounces the spooler.
+    bool DeletePrinterDrv(const char* pszModelName);
+    // The language monitor (its Monitors key when the spooler refuses) and its DLL copies.
+    void DeleteLanguageMonitor();
+    // The print processor (its Print Processors key when the spooler refuses) and its DLL.
+    void DeleteProcessor();
 
     // Driver files in the Windows directory and the version-3 driver folder, with the spooler
     // stopped. Traced as "DeleteFilesUsed" by the installer.
