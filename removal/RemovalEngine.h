@@ -19,6 +19,15 @@ class CRemovalEngine {
 public:
     CRemovalEngine(Program variant, IRemovalContext& context);
 
+    // Spooler-side and file-side removal in its fixed order: forms, driver, language monitor,
+    // print processor, driver files, INF copies, uninstall entry. The uninstall entry's result.
+    bool RemoveFromOS();
+    // Installer: every local printer object of the driver, then RemoveDrivers. Ends the program
+    // after a message when the printers cannot be listed (nothing has been removed then).
+    void RemoveInstalledDriver();
+    // Installer: the driver removal proper with its leftovers, ending with the completion note.
+    void RemoveDrivers();
+
     // Opens the printer for full access, cancels its queued jobs and deletes it. A printer that
     // cannot be opened is left alone, without a trace line.
     void DeletePrinterObject(const char* pszPrinterName);

@@ -294,6 +294,54 @@ void CKVNPOS_UninstallerDlg::DeleteInstalledDirectory()
 
 void CKVNPOS_UninstallerDlg::RunUninstallation()
 {
-    WriteTraceLog("RunUninstallation : the removal flow is not available.");
-    std::exit(0);
+    m_listPrinterObjects.RemoveAll();
+    m_btnUninstall.EnableWindow(FALSE);
+    m_btnCancel.EnableWindow(FALSE);
+    UpdateData(TRUE);
+
+    for (int nIndex = 0; nIndex < m_checkList.GetCount(); ++nIndex) {
+        if (m_checkList.GetCheck(nIndex)) {
+            m_listPrinterObjects.AddHead(m_checkList.GetText(nIndex));
+        }
+    }
+    // The driver goes only when no listed printer object keeps it.
+    const bool bAllTicked = m_nPrinterObjects == m_listPrinterObjects.GetCount();
+
+    if (m_nPrinterObjects != 0) {
+        StatusNote("Deleting printer-driver objects...", true, 1000);
+        m_removal.RemovePrinterObjects(m_listPrinterObjects);
+    }
+
+    if (!bAllTicked) {
+        SetProgressPos(100);
+        m_listPrinterObjects.RemoveAll();
+        StatusNote("The uninstallation has been completed.", false, 0);
+        m_bUninstalling = 0;
+        ::Sleep(2000);
+        std::exit(0);
+    }
+
+    StatusNote("Removing printer-drivers...", true, 1000);
+    m_removal.RemoveFromOS();
+    m_removal.DeleteVidPid();
+    m_removal.Delete_LPT_USB_Info();
+    m_removal.DeletePrnDrvPnPDirectory();
+    DeleteUninstallInfoFromReg();
+    DeleteInstalledDirectory();
+
+    SetProgressPos(100);
+    m_listPrinterObjects.RemoveAll();
+    StatusNote("The uninstallation has been completed.", false, 1000);
+
+    const int nAnswer = fw::AppMessageBox("Restart the computer can take effect.\nPlease restart the computer."
+                                          "\n\n[Yes] I want to restart my computer now.\n[No] I will restart my "
+                                          "computer later.",
+                                          MB_YESNO | MB_ICONQUESTION);
+    if (nAnswer == IDYES) {
+        StatusNote("The uninstallation has been completed.", false, 1000);
+        RestartComputer();
+        std::exit(0);
+    }
+    // Declined: the dialog closes the standard way for OK and the program ends.
+    OnOK();
 }

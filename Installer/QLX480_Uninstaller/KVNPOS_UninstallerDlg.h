@@ -5,6 +5,7 @@
 #include <string>
 
 #include "RemovalContext.h"
+#include "RemovalEngine.h"
 #include "framework/CheckListBox.h"
 #include "framework/Dialog.h"
 #include "framework/SharedText.h"
@@ -52,6 +53,7 @@ public:
     fw::Control m_btnUninstall;
     fw::CheckListBox m_checkList;
     fw::SharedText m_strStatus;
+    CRemovalEngine m_removal{Program::Uninstaller, *this};
 
 protected:
     BOOL OnInitDialog() override;

@@ -475,4 +475,114 @@ TEST_F(Programs, UninstallerListsThePrintersOfTheDriverAllTicked)
     EXPECT_TRUE(Contains(LogTexts(kUninstallerLog), "The number of printer-objects : 2"));
 }
 
+bool PrinterKeyExists(const char* pszName)
+{
+    HKEY hKey = nullptr;
+    const std::string strKey = std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + pszName;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &hKey) != ERROR_SUCCESS) {
+        return false;
+    }
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+bool DriverKeyExists()
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                        "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\"
+                        "Version-3\\KORVANE QLX-480",
+                        0, KEY_READ | KEY_WOW64_64KEY, &hKey) != ERROR_SUCCESS) {
+        return false;
+    }
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+// Waits for the uninstaller's list, leaves only the given lines ticked and presses Uninstall.
+HWND StartRemoval(int nLines, const std::vector<int>& untick)
+{
+    HWND hDlg = WaitWindow("KORVANE QLX-480 Uninstaller");
+    if (hDlg == nullptr) {
+        return nullptr;
+    }
+    HWND hList = ::GetDlgItem(hDlg, 1006);
+    const ULONGLONG nDeadline = ::GetTickCount64() + 10000;
+    while (::SendMessageA(hList, LB_GETCOUNT, 0, 0) < nLines && ::GetTickCount64() < nDeadline) {
+        ::Sleep(50);
+    }
+    for (int nIndex : untick) {
+        RECT rc;
+        ::SendMessageA(hList, LB_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&rc));
+        const LPARAM lPoint = MAKELPARAM(8, (rc.top + rc.bottom) / 2);
+        ::SendMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+        ::SendMessageA(hList, WM_LBUTTONUP, 0, lPoint);
+    }
+    Click(::GetDlgItem(hDlg, 1001));
+    return hDlg;
+}
+
+TEST_F(Programs, UninstallerRemovesTheTickedPrintersAndKeepsTheDriverForTheOthers)
+{
+    SeededSpooler spooler;
+    spooler.AddDriver("KORVANE QLX-480");
+    spooler.AddPrinter("QLX Kitchen", "KORVANE QLX-480");
+    spooler.AddPrinter("QLX Counter", "KORVANE QLX-480");
+
+    Program uninstaller("QLX480_Uninstaller.exe");
+    ASSERT_NE(StartRemoval(2, {0}), nullptr);  // "QLX Counter" (line 0) stays
+    EXPECT_EQ(uninstaller.Wait(60000), 0);
+    EXPECT_TRUE(PrinterKeyExists("QLX Counter"));
+    EXPECT_FALSE(PrinterKeyExists("QLX Kitchen"));
+    EXPECT_TRUE(DriverKeyExists());
+    const std::vector<std::string> texts = LogTexts(kUninstallerLog);
+    EXPECT_TRUE(Contains(texts, "OBJECT NAME : QLX Kitchen"));
+    EXPECT_FALSE(Contains(texts, "OBJECT NAME : QLX Counter"));
+    EXPECT_FALSE(Contains(texts, "DeleteForms BEGIN"));
+}
+
+TEST_F(Programs, UninstallerRemovesEverythingWhenAllAreTickedAndOffersTheRestart)
+{
+    SeededSpooler spooler;
+    spooler.AddDriver("KORVANE QLX-480");
+    spooler.AddPrinter("QLX Kitchen", "KORVANE QLX-480");
+    HKEY hKey = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                nullptr, &hKey, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(hKey);
+    ::CreateDirectoryA("C:\\KORVANE Printer Driver", nullptr);
+    ::CreateDirectoryA("C:\\KORVANE Printer Driver\\QLX-480", nullptr);
+
+    Program uninstaller("QLX480_Uninstaller.exe");
+    ASSERT_NE(StartRemoval(1, {}), nullptr);
+    HWND hBox = WaitWindow("QLX480_Uninstaller", 90000);
+    ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(ItemText(hBox, 0xFFFF),
+              "Restart the computer can take effect.\nPlease restart the computer.\n\n[Yes] I want to restart my "
+              "computer now.\n[No] I will restart my computer later.");
+    Click(ChildByText(hBox, "&No"));
+    EXPECT_EQ(uninstaller.Wait(20000), 0);
+
+    EXPECT_FALSE(PrinterKeyExists("QLX Kitchen"));
+    EXPECT_FALSE(DriverKeyExists());
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(DirectoryExists("C:\\KORVANE Printer Driver"));
+    // The removal's steps in their order.
+    const std::vector<std::string> texts = LogTexts(kUninstallerLog);
+    const char* order[] = {"RemovePrinterObjects BEGIN", "DeleteForms BEGIN", "DeletePrinterDrv BEGIN",
+                           "DeleteLanguageMonitor BEGIN", "DeleteProcessor BEGIN", "DeleteDriverComponent BEGIN",
+                           "DeleteINFFile BEGIN", "DeleteUninstallationInfo BEGIN", "DeleteVidPid BEGIN",
+                           "Delete_LPT_USB_Info BEGIN", "DeletePrnDrvPnPDirectory BEGIN",
+                           "DeleteUninstallInfoFromReg BEGIN", "DeleteInstalledDirectory BEGIN"};
+    size_t nNext = 0;
+    for (const std::string& text : texts) {
+        if (nNext < sizeof(order) / sizeof(order[0]) && text == order[nNext]) {
+            ++nNext;
+        }
+    }
+    EXPECT_EQ(nNext, sizeof(order) / sizeof(order[0])) << "missing in order: " << order[nNext];
+    EXPECT_FALSE(Contains(texts, "RemoveFromOS BEGIN"));
+}
+
 }  // namespace

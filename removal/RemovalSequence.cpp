@@ -1,0 +1,72 @@
+// The order of a removal: the printer objects, then the spooler-side and file-side removal, then
+// the leftovers; and the installer's complete removal of a different installed version.
+#include "RemovalEngine.h"
+
+#include <winspool.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "BoundedText.h"
+#include "Spooler.h"
+#include "SystemErrorText.h"
+#include "TraceLog.h"
+#include "framework/MessageBox.h"
+
+bool CRemovalEngine::RemoveFromOS()
+{
+    std::optional<TraceStep> step;
+    if (IsInstaller()) {
+        step.emplace("RemoveFromOS");
+    }
+    char szModelName[256] = {};
+    CopyText(szModelName, Profile(ProfileEntry::ModelName).c_str());
+
+    DeleteForms();
+    DeletePrinterDrv(szModelName);
+    DeleteLanguageMonitor();
+    DeleteProcessor();
+    DeleteDriverComponent();
+    DeleteINFFile();
+    return DeleteUninstallationInfo(szModelName);
+}
+
+void CRemovalEngine::RemoveInstalledDriver()
+{
+    m_context.ProgressNote("Deleting printer-objects...", true, 0);
+
+    const SpoolerEnum printers = EnumerateWithSpoolerRetry(
+        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
+            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
+        });
+    if (!printers.bOk) {
+        // Nothing has been removed yet: the installer cannot go on without the printer list.
+        char szHeader[64] = {};
+        FormatText(szHeader, sizeof(szHeader), "EnumPrinters Error Code: %d\n\n", static_cast<int>(printers.dwError));
+        const std::string strMessage = szHeader + SystemErrorText(printers.dwError);
+        fw::AppMessageBox(strMessage.c_str(), MB_ICONEXCLAMATION);
+        std::exit(0);
+    }
+
+    const std::string strDriverName = Profile(ProfileEntry::DriverName);
+    const PRINTER_INFO_2A* pPrinters = printers.Records<PRINTER_INFO_2A>();
+    for (DWORD i = 0; pPrinters != nullptr && i < printers.nCount; ++i) {
+        if (pPrinters[i].pDriverName != nullptr && pPrinters[i].pPrinterName != nullptr &&
+            strDriverName == pPrinters[i].pDriverName) {
+            DeletePrinterObject(pPrinters[i].pPrinterName);
+        }
+    }
+    RemoveDrivers();
+}
+
+void CRemovalEngine::RemoveDrivers()
+{
+    TraceStep step("RemoveDrivers");
+    m_context.ProgressNote("Removing printer-driver...", true, 500);
+    RemoveFromOS();
+    DeleteVidPid(Note::Shown);
+    Delete_LPT_USB_Info(Note::Shown);
+    DeletePrnDrvPnPDirectory(Note::Shown);
+    m_context.SetProgressPos(100);
+    m_context.ProgressNote("The uninstallation has been completed.", false, 1000);
+}
