@@ -53,18 +53,44 @@ void CInstallEngine::SetControlPointers(fw::SharedText* pStatusText, fw::Control
 
 void CInstallEngine::ProgressNote(const char* pszText, DWORD dwPauseMs)
 {
+    ProgressNote(pszText, true, dwPauseMs);
+}
+
+void CInstallEngine::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
+{
     if (m_pStatusText != nullptr) {
         m_pStatusText->Set(pszText);
     }
-    if (m_pProgress != nullptr && m_pProgress->m_hWnd != nullptr) {
+    if (bStepBar && m_pProgress != nullptr && m_pProgress->m_hWnd != nullptr) {
         ::SendMessageA(m_pProgress->m_hWnd, PBM_STEPIT, 0, 0);
     }
+    PostRefresh();
+    if (dwPauseMs != 0) {
+        ::Sleep(dwPauseMs);
+    }
+}
+
+void CInstallEngine::CompletionNote(const char* pszText)
+{
+    if (m_pStatusText != nullptr) {
+        m_pStatusText->Set(pszText);
+    }
+    SetProgressPos(100);
+    PostRefresh();
+}
+
+void CInstallEngine::SetProgressPos(int nPos)
+{
+    if (m_pProgress != nullptr && m_pProgress->m_hWnd != nullptr) {
+        ::SendMessageA(m_pProgress->m_hWnd, PBM_SETPOS, static_cast<WPARAM>(nPos), 0);
+    }
+}
+
+void CInstallEngine::PostRefresh()
+{
     fw::Application* pApp = fw::Application::Current();
     if (pApp != nullptr && pApp->MainWindow() != nullptr) {
         ::PostMessageA(pApp->MainWindow(), WM_REFRESH, 0, 0);
-    }
-    if (dwPauseMs != 0) {
-        ::Sleep(dwPauseMs);
     }
 }
 

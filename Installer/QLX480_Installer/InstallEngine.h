@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "RemovalContext.h"
+#include "RemovalEngine.h"
 #include "framework/Dialog.h"
 #include "framework/SharedText.h"
 
@@ -14,10 +16,12 @@
 // system's English text for it (nothing more when the system has none); stop icon, OK only.
 void ShowErrorBox(const char* pszHeaderFormat, DWORD dwError);
 
-class CInstallEngine {
+// The engine is also the removal context of its own removal engine, which clears the leftovers of
+// an earlier installation quietly before a first installation.
+class CInstallEngine : public IRemovalContext {
 public:
     CInstallEngine();
-    virtual ~CInstallEngine();
+    ~CInstallEngine() override;
     CInstallEngine(const CInstallEngine&) = delete;
     CInstallEngine& operator=(const CInstallEngine&) = delete;
 
@@ -25,9 +29,29 @@ public:
     void SetControlPointers(fw::SharedText* pStatusText, fw::Control* pProgress);
 
     // Installation paths: with the system's printer-installation tool (Vista and later) or by
-    // registering every component with the spooler (Windows 2000, XP, Server 2003).
+    // registering every component with the spooler (Windows 2000, XP, Server 2003). They return
+    // to the worker, which ends the process; a printer-installation command that does not finish
+    // in time ends it with -1.
     void AddToWin2KWithWHQL(int nPortCode);
     void AddToWin2K(int nPortCode);
+
+    // 1 when the spooler lists a printer driver of exactly this name; every failure counts as 0.
+    int PrinterDrvExist(const std::string& strDriverName);
+    // Stages the driver files into the printer-driver directory (and, on 32-bit Windows before
+    // Vista, the driver's own files into the Windows directory too).
+    void CopyFilesNeededToAddPrnDrv();
+    // Removes the staging copies from the printer-driver directory.
+    void DeleteFilesUsed();
+    // 1 when an OEM INF of the system carries a line with this key in this section (the 64-bit
+    // model section under WOW64).
+    int INFFileExist(std::string strSection, std::string strKey);
+
+    // Post-install registration: the package INF into the system's INF folder (m_strInfName then
+    // names the copy, or is empty when the copy failed), the entry in the list of installed
+    // programs, and the product folder with the uninstaller and the settings file.
+    void CopyINFFile();
+    void RegisterUninstallInfo();
+    void CopyFilesOfUtilities();
 
     // Spooler registration of the manual path, in this order: language monitor, print processor,
     // printer driver (from the staged driver files), printer object on the chosen port. The first
@@ -40,6 +64,14 @@ public:
 
     // Status text, one bar step, a refresh of the dialog, then the pause (0: none).
     void ProgressNote(const char* pszText, DWORD dwPauseMs = 500);
+    // Status text, the bar at 100, a refresh of the dialog; no pause.
+    void CompletionNote(const char* pszText);
+
+    // Removal context: the probe results and the progress note of this engine.
+    int Wow64() const override { return m_bWow64; }
+    int OSCode() const override { return m_nOSCode; }
+    void ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs) override;
+    void SetProgressPos(int nPos) override;
 
     int m_nOSCode = 0;
     int m_bWow64 = 0;
@@ -64,4 +96,10 @@ public:
 
     // The driver brings its own language monitor and print processor.
     int m_bOwnComponents = 0;
+
+    // The installer's removal steps, used quietly for the leftovers of an earlier installation.
+    CRemovalEngine m_removal{Program::Installer, *this};
+
+private:
+    void PostRefresh();
 };
