@@ -93,14 +93,3 @@ void CInstallEngine::PostRefresh()
         ::PostMessageA(pApp->MainWindow(), WM_REFRESH, 0, 0);
     }
 }
-
-// The installation paths are not part of this build yet: the worker stops where they would run.
-void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
-{
-    WriteTraceLog("AddToWin2KWithWHQL(%d) : the package installation path is not available.", nPortCode);
-}
-
-void CInstallEngine::AddToWin2K(int nPortCode)
-{
-    WriteTraceLog("AddToWin2K(%d) : the manual installation path is not available.", nPortCode);
-}

@@ -29,12 +29,31 @@ using engine_paths::kPathSize;
 namespace {
 
 constexpr int kFirstVistaOSCode = 2007;
+constexpr DWORD kCompletedPause = 1500;
+// Printer names tried for another printer object of the driver: "<driver>(#1)" up to this number.
+constexpr int kMaxPrinterSuffix = 9999;
 
 // The Universal Printer Driver files: staged and removed without any check.
 const char* const kUniversalFiles[] = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL"};
 const char kStdNames[] = "STDNAMES.GPD";
 
+const char kRestartQuestion[] =
+    "Restarting your computer can take effect.\nPlease restart your computer."
+    "\n\n[Yes] I want to restart my computer now.\n[No] I will restart my computer later.";
+const char kReplugMessage[] = "Please turn-off the printer and then turn-on again.";
+
 std::string LoadEntry(ProfileEntry entry) { return LoadProfileEntry(Program::Installer, entry); }
+
+// Whether the spooler opens a printer of this name (the handle is closed again at once).
+bool PrinterExists(const std::string& strName)
+{
+    HANDLE hPrinter = nullptr;
+    if (!::OpenPrinterA(const_cast<LPSTR>(strName.c_str()), &hPrinter, nullptr)) {
+        return false;
+    }
+    fw::ScopedPrinter owned(hPrinter);
+    return true;
+}
 
 // Copy of one staged file. bFallback: a failed copy goes to the fallback for locked files.
 void StageFile(const char* pszSource, const char* pszDest, bool bFallback)
@@ -75,6 +94,53 @@ int CInstallEngine::PrinterDrvExist(const std::string& strDriverName)
     }
     WriteTraceLog("%s PRINTER DRIVER DOES NOT EXIST.", strDriverName.c_str());
     return 0;
+}
+
+void CInstallEngine::AddToWin2K(int nPortCode)
+{
+    TraceStep step("AddToWin2K");
+    const int bExists = PrinterDrvExist(m_strDriverName);
+    ProgressNote("Preparing for installation...\r\n", 500);
+
+    // Another printer object of an installed driver takes the first free name "<driver>(#n)".
+    std::string strPrinterName = m_strDriverName;
+    if (bExists) {
+        for (int n = 1; n <= kMaxPrinterSuffix && PrinterExists(strPrinterName); ++n) {
+            strPrinterName = m_strDriverName + "(#" + std::to_string(n) + ")";
+        }
+    }
+    WriteTraceLog("PRINTER-DRIVER NAME TO ADD : %s ", strPrinterName.c_str());
+
+    if (!bExists) {
+        m_removal.DeleteVidPid(Note::Quiet);
+        m_removal.DeletePrnDrvPnPDirectory(Note::Quiet);
+        m_removal.Delete_LPT_USB_Info(Note::Quiet);
+        CopyFilesNeededToAddPrnDrv();
+        AddLanguageMonitor();
+        AddPrinterProcessor();
+        AddPrinterDriverToSystem();
+    }
+    AddPrinterToSystem(nPortCode, strPrinterName);
+
+    if (!bExists) {
+        CopyINFFile();
+        DeleteFilesUsed();
+        RegisterUninstallInfo();
+        CopyFilesOfUtilities();
+        CompletionNote("The driver has been successfully installed.");
+        if (nPortCode == kPortCodeUsb) {
+            fw::AppMessageBox(kReplugMessage, MB_OK | MB_ICONINFORMATION);
+        } else if (fw::AppMessageBox(kRestartQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            // The restart request does not wait for the shutdown: the step goes on to its end.
+            WriteTraceLog("AddToWin2K END");
+            RestartComputer();
+        }
+    }
+
+    WriteTraceLog("\r\n");
+    step.End();
+    CompletionNote("Completed.");
+    ::Sleep(kCompletedPause);
 }
 
 void CInstallEngine::CopyFilesNeededToAddPrnDrv()

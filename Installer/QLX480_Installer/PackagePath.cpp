@@ -1,0 +1,117 @@
+// Driver-package installation path (Vista and later): the package is handed to the system's
+// printer-installation tool in a hidden child process; then the INF, the uninstall entry and the
+// utilities, and the closing message.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "BoundedText.h"
+#include "InstallEngine.h"
+#include "PortChoice.h"
+#include "Spooler.h"
+#include "TraceLog.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+
+namespace {
+
+// The printer-installation tool gets at most this long before the installer gives up.
+constexpr DWORD kInstallWaitMs = 120000;
+constexpr DWORD kFinalSpoolerPause = 1500;
+constexpr size_t kCommandSize = 1024;
+
+const char kRestartQuestion[] =
+    "Restarting your computer can take effect.\nPlease restart your computer."
+    "\n\n[Yes] I want to restart my computer now.\n[No] I will restart my computer later.";
+const char kReplugMessage[] = "Please turn-off the printer and then turn-on again.";
+
+}  // namespace
+
+void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
+{
+    TraceStep step("AddToWin2KWithWHQL");
+    const int bExisted = PrinterDrvExist(m_strDriverName);
+    ProgressNote("Preparing for installation...\r\n", 500);
+    if (!bExisted) {
+        m_removal.DeleteVidPid(Note::Quiet);
+        m_removal.DeletePrnDrvPnPDirectory(Note::Quiet);
+        m_removal.Delete_LPT_USB_Info(Note::Quiet);
+    }
+    ProgressNote("Installing printer...\r\n", 500);
+
+    // A serial or parallel port gets a printer object named like the driver from the INF; USB
+    // gets the driver only, and Plug and Play makes the printer object when the printer is on.
+    const bool bUsb = nPortCode == kPortCodeUsb;
+    const std::string strInfPath = ".\\" + m_strInfName;
+    char szCommand[kCommandSize];
+    if (bUsb) {
+        FormatText(szCommand, sizeof(szCommand), "cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"%s\" /f %s",
+                   m_strDriverName.c_str(), strInfPath.c_str());
+    } else {
+        FormatText(szCommand, sizeof(szCommand),
+                   "cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /b \"%s\" /f %s /r \"%s:\" /m \"%s\"",
+                   m_strDriverName.c_str(), strInfPath.c_str(), PortNameFromCode(nPortCode), m_strDriverName.c_str());
+    }
+    // An installed driver is used as it is.
+    if (bExisted) {
+        AppendText(szCommand, " /u");
+    }
+    ProgressNote("Creates a new process \r\n", 500);
+
+    // With the driver present a USB printer needs nothing from the installer.
+    if (!(bUsb && bExisted)) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION process = {};
+        const BOOL bStarted = ::CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                                               nullptr, nullptr, &startup, &process);
+        const DWORD dwError = ::GetLastError();
+        WriteTraceLog("\r\nCOMMAND LINE : %s", szCommand);
+
+        if (!bStarted) {
+            fw::AppMessageBox("CreateProcess failed.", MB_OK);
+            WriteTraceLog("CreateProcess failed. (%d)", static_cast<int>(dwError));
+            // Nothing was installed: no uninstall entry and no success message for it.
+            WriteTraceLog("\r\n");
+            step.End();
+            CompletionNote("Completed.");
+            StartSpooler(kFinalSpoolerPause);
+            return;
+        }
+
+        fw::ScopedHandle hProcess(process.hProcess);
+        fw::ScopedHandle hThread(process.hThread);
+        ProgressNote("The new process is running...\r\n", 500);
+        ProgressNote("Waiting until the process has finished processing ...\r\n", 0);
+        if (::WaitForSingleObject(hProcess.Get(), kInstallWaitMs) == WAIT_TIMEOUT) {
+            // The tool is left running; the installer gives up with its own exit code.
+            hProcess.Reset();
+            hThread.Reset();
+            fw::AppMessageBox("The process could not finish the installation.", MB_OK | MB_ICONHAND);
+            WriteTraceLog("WAIT_TIMEOUT");
+            std::exit(-1);
+        }
+        if (INFFileExist(m_strMakerName, m_strDriverName) == 0) {
+            CopyINFFile();
+        }
+    }
+
+    if (!bExisted) {
+        RegisterUninstallInfo();
+        CopyFilesOfUtilities();
+        CompletionNote("The driver has been successfully installed.");
+        if (bUsb) {
+            fw::AppMessageBox(kReplugMessage, MB_OK | MB_ICONINFORMATION);
+        } else if (fw::AppMessageBox(kRestartQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            RestartComputer();
+        }
+    }
+
+    WriteTraceLog("\r\n");
+    step.End();
+    CompletionNote("Completed.");
+    StartSpooler(kFinalSpoolerPause);
+}
