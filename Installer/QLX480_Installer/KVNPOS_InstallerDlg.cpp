@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "BoundedText.h"
+#include "DriverVersion.h"
 #include "InstallerRes.h"
 #include "OsCode.h"
 #include "PortChoice.h"
@@ -175,7 +176,7 @@ void CKVNPOS_InstallerDlg::InstallWithConfiguredPort()
 
 void CKVNPOS_InstallerDlg::InstallOnPort(int nPortIndex)
 {
-    // The check for a different installed version joins here once it is part of the installer.
+    CheckDifferentVersion();
     if (!IsValidPortIndex(nPortIndex)) {
         return;
     }
@@ -186,3 +187,46 @@ void CKVNPOS_InstallerDlg::InstallOnPort(int nPortIndex)
         m_engine.AddToWin2K(nPortCode);
     }
 }
+
+void CKVNPOS_InstallerDlg::CheckDifferentVersion()
+{
+    const DriverVersion wanted{VersionFieldFromText(LoadProfileString(IDS_INST_VERSION_MAJOR).c_str()),
+                               VersionFieldFromText(LoadProfileString(IDS_INST_VERSION_MINOR).c_str()),
+                               VersionFieldFromText(LoadProfileString(IDS_INST_VERSION_BUILD).c_str()),
+                               VersionFieldFromText(LoadProfileString(IDS_INST_VERSION_EXTRA).c_str())};
+    const int nResult = CompareDriverVersion(LoadProfileEntry(Program::Installer, ProfileEntry::DriverName),
+                                             LoadProfileEntry(Program::Installer, ProfileEntry::ProcessorName), wanted);
+    if (nResult == kVersionNone || nResult == kVersionSame) {
+        return;
+    }
+
+    // Older or newer: the installed copy goes in full, and the user installs again after a restart.
+    m_bRemoving = 1;
+    fw::AppMessageBox("There is a different version driver on this system.\r\n\r\nThe installed driver will be removed.",
+                      MB_ICONINFORMATION);
+    m_removal.RemoveInstalledDriver();
+    fw::AppMessageBox("The installer has successfully removed the different version.\n"
+                      "Now it is going to restart your computer to take effect."
+                      "\nAfter restarting, you may reinstall the driver again.",
+                      MB_ICONINFORMATION);
+    RestartComputer();
+    std::exit(0);
+}
+
+void CKVNPOS_InstallerDlg::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
+{
+    m_strStatus = pszText;
+    if (bStepBar) {
+        m_progress.Send(PBM_STEPIT);
+    }
+    fw::Application* pApp = fw::Application::Current();
+    HWND hMain = pApp != nullptr && pApp->MainWindow() != nullptr ? pApp->MainWindow() : m_hWnd;
+    if (hMain != nullptr) {
+        ::PostMessageA(hMain, WM_REFRESH, 0, 0);
+    }
+    if (dwPauseMs != 0) {
+        ::Sleep(dwPauseMs);
+    }
+}
+
+void CKVNPOS_InstallerDlg::SetProgressPos(int nPos) { m_progress.Send(PBM_SETPOS, static_cast<WPARAM>(nPos)); }

@@ -7,6 +7,8 @@
 
 #include "InstallEngine.h"
 #include "Port_Dlg.h"
+#include "RemovalContext.h"
+#include "RemovalEngine.h"
 #include "framework/Dialog.h"
 #include "framework/SharedText.h"
 #include "framework/Thread.h"
@@ -15,7 +17,7 @@
 // <Windows>\QLX-480. Returns pszOut when a non-empty value was found, else null (and traces it).
 char* GetDriverInfoFromFile(const char* pszSection, const char* pszKey, char* pszOut, DWORD cbOut);
 
-class CKVNPOS_InstallerDlg : public fw::Dialog {
+class CKVNPOS_InstallerDlg : public fw::Dialog, public IRemovalContext {
 public:
     CKVNPOS_InstallerDlg();
     ~CKVNPOS_InstallerDlg() override;
@@ -29,6 +31,15 @@ public:
     void InstallWithPortDialog();
     // Silent route: the port taken from the settings file through a hidden port dialog.
     void InstallWithConfiguredPort();
+    // Returns when installation may go on; a different installed version is removed, Windows is
+    // asked to restart and the program ends.
+    void CheckDifferentVersion();
+
+    // Removal context of the removal steps the installer runs.
+    int Wow64() const override { return m_bWow64; }
+    int OSCode() const override { return m_nOSCode; }
+    void ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs) override;
+    void SetProgressPos(int nPos) override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
@@ -39,6 +50,7 @@ public:
     volatile int m_bInstalling = 0;
     volatile int m_bRemoving = 0;
     CInstallEngine m_engine;
+    CRemovalEngine m_removal{Program::Installer, *this};
     CPort_Dlg m_portDlg;
     fw::Control m_progress;
     fw::SharedText m_strStatus;

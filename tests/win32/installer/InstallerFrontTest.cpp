@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include <winspool.h>
+
 #include "InstallerRes.h"
 #include "KVNPOS_InstallerDlg.h"
 #include "Testkit.h"
@@ -168,14 +170,27 @@ TEST_F(PortPreselection, MissingValuePreselectsCom1AndLogsTheLookup)
     EXPECT_TRUE(bPortBlock);
 }
 
-// The worker body, run on its own thread with exit() trapped and no real spooler start.
+// The worker body, run on its own thread with exit() trapped. The installation paths run for real
+// up to the system: processes and the spooler's add calls are recorded, not made, so the tests see
+// which port each route hands on and the prefix keeps no driver.
 class Routes : public SettingsFiles {
 protected:
+    void TearDown() override
+    {
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480");
+        char szSystem[MAX_PATH] = "";
+        ::GetSystemDirectoryA(szSystem, sizeof(szSystem));
+        ::DeleteFileA((std::string(szSystem) + "\\QLX480_Config.KVN").c_str());
+        SettingsFiles::TearDown();
+    }
     ExitResult RunWorker(int nOSCode)
     {
+        m_commandLines.clear();
+        m_printerPorts.clear();
         CKVNPOS_InstallerDlg dlg;
         dlg.m_nOSCode = nOSCode;
         dlg.m_bWow64 = 1;
+        dlg.m_engine.SetSystemInfo(1, nOSCode);
         return RunExpectingExit([&] { dlg.RunInstallation(); });
     }
     bool LogHas(const std::string& strText)
@@ -187,8 +202,46 @@ protected:
         }
         return false;
     }
+    // The printui command of the package path, for a port ("" for USB).
+    static std::string PackageCommand(const std::string& strPort)
+    {
+        if (strPort.empty()) {
+            return "cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf";
+        }
+        return "cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"" + strPort +
+               "\" /m \"KORVANE QLX-480\"";
+    }
+
     SleepRecorder m_sleeps;
     MessageBoxRecorder m_boxes;
+    std::vector<std::string> m_commandLines;
+    std::vector<std::string> m_printerPorts;
+    Hook<decltype(&CreateProcessA)> m_processes = Replace<decltype(&CreateProcessA)>(
+        "kernel32.dll", "CreateProcessA",
+        [this](LPCSTR, LPSTR pszCmd, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+               LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
+            m_commandLines.push_back(pszCmd != nullptr ? pszCmd : "");
+            ::SetLastError(ERROR_FILE_NOT_FOUND);
+            return FALSE;
+        });
+    Hook<decltype(&AddMonitorA)> m_monitor =
+        Replace<decltype(&AddMonitorA)>("winspool.drv", "AddMonitorA", [](LPSTR, DWORD, LPBYTE) { return TRUE; });
+    Hook<decltype(&AddPrintProcessorA)> m_processor = Replace<decltype(&AddPrintProcessorA)>(
+        "winspool.drv", "AddPrintProcessorA", [](LPSTR, LPSTR, LPSTR, LPSTR) { return TRUE; });
+    Hook<decltype(&AddPrinterDriverA)> m_driver = Replace<decltype(&AddPrinterDriverA)>(
+        "winspool.drv", "AddPrinterDriverA", [](LPSTR, DWORD, LPBYTE) { return TRUE; });
+    Hook<decltype(&AddPrinterA)> m_printer =
+        Replace<decltype(&AddPrinterA)>("winspool.drv", "AddPrinterA", [this](LPSTR, DWORD, LPBYTE pPrinter) {
+            const auto* pInfo = reinterpret_cast<const PRINTER_INFO_2A*>(pPrinter);
+            m_printerPorts.push_back(pInfo->pPortName != nullptr ? pInfo->pPortName : "(null)");
+            return reinterpret_cast<HANDLE>(0x5150);
+        });
+    Hook<decltype(&ClosePrinter)> m_close =
+        Replace<decltype(&ClosePrinter)>("winspool.drv", "ClosePrinter", [](auto original, HANDLE h) {
+            return h == reinterpret_cast<HANDLE>(0x5150) ? TRUE : original(h);
+        });
+    Hook<decltype(&ExitWindowsEx)> m_reboot =
+        Replace<decltype(&ExitWindowsEx)>("user32.dll", "ExitWindowsEx", [](UINT, DWORD) { return TRUE; });
 };
 
 TEST_F(Routes, WindowsBefore2000IsRefused)
@@ -211,31 +264,31 @@ TEST_F(Routes, SilentRouteTakesTheConfiguredPortToThePathOfThisWindows)
     const struct {
         const char* pszPort;
         int nOSCode;
-        const char* pszLine;
+        bool bPackagePath;
+        const char* pszPortName;  // "" for USB
     } cases[] = {
-        {"USB", 2010, "AddToWin2KWithWHQL(1006)"},
-        {"LPT2", 2007, "AddToWin2KWithWHQL(1005)"},
-        {"COM3", 2009, "AddToWin2KWithWHQL(1002)"},
-        {"LPT1", 2004, "AddToWin2K(1004)"},
-        {"COM1", 2005, "AddToWin2K(1000)"},
-        {"USB", 2006, "AddToWin2K(1006)"},
+        {"USB", 2010, true, ""},      {"LPT2", 2007, true, "LPT2:"}, {"COM3", 2009, true, "COM3:"},
+        {"LPT1", 2004, false, "LPT1:"}, {"COM1", 2005, false, "COM1:"}, {"USB", 2006, false, ""},
     };
     for (const auto& c : cases) {
         StartTraceLog();
+        m_boxes.Clear();
         WriteCurrent(std::string("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=") + c.pszPort + "\r\n");
         const ExitResult result = RunWorker(c.nOSCode);
         EXPECT_TRUE(result.exited);
         EXPECT_EQ(result.code, 0);
-        bool bFound = false;
-        for (const std::string& text : LogTexts()) {
-            bFound = bFound || text.rfind(c.pszLine, 0) == 0;
+        EXPECT_TRUE(LogHas(c.bPackagePath ? "AddToWin2KWithWHQL BEGIN" : "AddToWin2K BEGIN"))
+            << c.pszPort << " on " << c.nOSCode;
+        EXPECT_FALSE(LogHas(c.bPackagePath ? "AddToWin2K BEGIN" : "AddToWin2KWithWHQL BEGIN"));
+        if (c.bPackagePath) {
+            ASSERT_FALSE(m_commandLines.empty());
+            EXPECT_EQ(m_commandLines[0], PackageCommand(c.pszPortName)) << c.pszPort << " on " << c.nOSCode;
+            EXPECT_TRUE(m_printerPorts.empty());
+        } else if (*c.pszPortName != '\0') {
+            EXPECT_EQ(m_printerPorts, std::vector<std::string>{c.pszPortName}) << c.pszPort << " on " << c.nOSCode;
+        } else {
+            EXPECT_TRUE(m_printerPorts.empty());  // USB: Plug and Play adds the printer object
         }
-        std::string strLog;
-        for (const std::string& text : LogTexts()) {
-            strLog += "  [" + text + "]\n";
-        }
-        EXPECT_TRUE(bFound) << c.pszPort << " on " << c.nOSCode << "\n" << strLog;
-        EXPECT_EQ(m_boxes.Count(), 0u);
     }
 }
 
@@ -268,12 +321,12 @@ TEST_F(Routes, InteractiveRouteWhenPortDlgSaysTrueOrNothing)
     const struct {
         const char* pszSettings;
         int nButton;
-        const char* pszLine;
+        const char* pszPortName;
     } cases[] = {
-        {"[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT1\r\n", IDC_RADIO_USB, "AddToWin2KWithWHQL(1006)"},
-        {"[QLX480]\r\nPORTDLG=xTRUEx\r\n", IDC_RADIO_COM2, "AddToWin2KWithWHQL(1001)"},
-        {"[QLX480]\r\nPORTDLG=\r\nPORT=LPT2\r\n", 0, "AddToWin2KWithWHQL(1005)"},
-        {nullptr, 0, "AddToWin2KWithWHQL(1000)"},
+        {"[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT1\r\n", IDC_RADIO_USB, ""},
+        {"[QLX480]\r\nPORTDLG=xTRUEx\r\n", IDC_RADIO_COM2, "COM2:"},
+        {"[QLX480]\r\nPORTDLG=\r\nPORT=LPT2\r\n", 0, "LPT2:"},
+        {nullptr, 0, "COM1:"},
     };
     for (const auto& c : cases) {
         StartTraceLog();
@@ -286,11 +339,9 @@ TEST_F(Routes, InteractiveRouteWhenPortDlgSaysTrueOrNothing)
         user.join();
         EXPECT_TRUE(result.exited);
         EXPECT_EQ(result.code, 0);
-        bool bFound = false;
-        for (const std::string& text : LogTexts()) {
-            bFound = bFound || text.rfind(c.pszLine, 0) == 0;
-        }
-        EXPECT_TRUE(bFound) << (c.pszSettings ? c.pszSettings : "no settings file");
+        ASSERT_FALSE(m_commandLines.empty());
+        EXPECT_EQ(m_commandLines[0], PackageCommand(c.pszPortName))
+            << (c.pszSettings ? c.pszSettings : "no settings file");
     }
 }
 
