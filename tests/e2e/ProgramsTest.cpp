@@ -2,6 +2,7 @@
 // their windows found by title, their buttons pressed, their trace logs read afterwards.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstring>
 #include <string>
@@ -146,10 +147,79 @@ private:
     PROCESS_INFORMATION m_pi = {};
 };
 
+// Removes what an installation leaves in the prefix, so every test starts from a clean system.
+void RemoveInstallation()
+{
+    const std::string strPrint = "SYSTEM\\CurrentControlSet\\Control\\Print";
+    HKEY hPrinters = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (strPrint + "\\Printers").c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                        &hPrinters) == ERROR_SUCCESS) {
+        std::vector<std::string> ours;
+        char szName[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD cchName = sizeof(szName);
+            if (::RegEnumKeyExA(hPrinters, i, szName, &cchName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+                break;
+            }
+            if (std::string(szName).rfind("KORVANE QLX-480", 0) == 0) {
+                ours.push_back(szName);
+            }
+        }
+        for (const std::string& strName : ours) {
+            ::RegDeleteTreeA(hPrinters, strName.c_str());
+        }
+        ::RegCloseKey(hPrinters);
+    }
+    for (const std::string& strKey :
+         {strPrint + "\\Environments\\Windows x64\\Drivers\\Version-3\\KORVANE QLX-480",
+          strPrint + "\\Environments\\Windows x64\\Print Processors\\KVN PRINT PROCESSOR QLX-480",
+          strPrint + "\\Monitors\\KVN Language Monitor QLX-480",
+          std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480")}) {
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, strKey.c_str());
+    }
+    RemoveTree("C:\\windows\\QLX-480");
+    ::DeleteFileA("C:\\windows\\system32\\QLX480_Config.KVN");
+}
+
+// Answers every message box with the caption until the program ends: "No" where there is one
+// (the restart question), else "OK". The texts of the boxes, in order.
+std::vector<std::string> AnswerBoxesUntilExit(Program& program, const char* pszCaption, long* pnExitCode)
+{
+    std::vector<std::string> texts;
+    const ULONGLONG nDeadline = ::GetTickCount64() + 120000;
+    *pnExitCode = -999;
+    while (::GetTickCount64() < nDeadline) {
+        const long nCode = program.Wait(100);
+        if (nCode != -999) {
+            *pnExitCode = nCode;
+            break;
+        }
+        HWND hBox = ::FindWindowA(nullptr, pszCaption);
+        if (hBox == nullptr || !::IsWindowVisible(hBox)) {
+            continue;
+        }
+        const std::string strText = ItemText(hBox, 0xFFFF);
+        HWND hButton = ChildByText(hBox, "&No");
+        if (hButton == nullptr) {
+            hButton = ChildByText(hBox, "OK");
+        }
+        if (hButton != nullptr) {
+            texts.push_back(strText);
+            ::SendMessageA(hButton, BM_CLICK, 0, 0);
+            // Wait for this box to go before looking for the next.
+            for (int i = 0; i < 100 && ::IsWindow(hBox); ++i) {
+                ::Sleep(50);
+            }
+        }
+    }
+    return texts;
+}
+
 class Programs : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        RemoveInstallation();
         RemoveTree(kPackage);
         const std::string strCopy =
             "cmd /c xcopy /e /i /q /y \"" + HostPath(QLX_PACKAGE_DIR) + "\" \"" + kPackage + "\"";
@@ -160,6 +230,7 @@ protected:
     }
     void TearDown() override
     {
+        RemoveInstallation();
         RemoveTree(kPackage);
         HKEY hKey = nullptr;
         if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
@@ -205,7 +276,14 @@ TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
 
     Click(::GetDlgItem(hPort, 1001));
     Click(::GetDlgItem(hPort, IDOK));
-    EXPECT_EQ(installer.Wait(), 0);
+    long nExitCode = 0;
+    const std::vector<std::string> boxes = AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
+    EXPECT_EQ(nExitCode, 0);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "Please turn-off the printer and then turn-on again.");
+    EXPECT_NE(ReadWholeFile(kInstallerLog).find(
+                  "COMMAND LINE : cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf"),
+              std::string::npos);
 
     const std::vector<std::string> texts = LogTexts(kInstallerLog);
     ASSERT_GE(texts.size(), 13u);
@@ -215,7 +293,7 @@ TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
                          "osvi.dwMajorVersion : 6", "osvi.dwMinorVersion : 1", "osvi.dwBuildNumber  : 7601",
                          "CheckOS END", "SetSystemInfo BEGIN", "ENV : Windows x64, DRV DIR : .\\Driver64\\ ",
                          "SetSystemInfo END", "SetControlPointers BEGIN", "SetControlPointers END",
-                         "AddToWin2KWithWHQL(1006) : the package installation path is not available."}));
+                         "AddToWin2KWithWHQL BEGIN"}));
 }
 
 TEST_F(Programs, SilentRouteShowsNoPortDialog)
@@ -223,8 +301,13 @@ TEST_F(Programs, SilentRouteShowsNoPortDialog)
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
     Program installer("QLX480_Installer.exe");
     ASSERT_TRUE(installer.Started());
-    EXPECT_EQ(installer.Wait(), 0);
-    EXPECT_TRUE(Contains(LogTexts(kInstallerLog), "AddToWin2KWithWHQL(1004)"));
+    long nExitCode = 0;
+    const std::vector<std::string> boxes = AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
+    EXPECT_EQ(nExitCode, 0);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().rfind("Restarting your computer can take effect.", 0), 0u);
+    EXPECT_EQ(::FindWindowA(nullptr, "Port Type"), nullptr);
+    EXPECT_NE(ReadWholeFile(kInstallerLog).find("/r \"LPT1:\""), std::string::npos);
     EXPECT_FALSE(Contains(LogTexts(kInstallerLog), "GetDriverInfoFromFile"));
 }
 
@@ -268,7 +351,9 @@ TEST_F(Programs, SecondInstallerBringsTheFirstToTheFrontAndEnds)
     EXPECT_EQ(::FindWindowA(nullptr, "QLX480_Installer"), nullptr);
 
     Click(::GetDlgItem(hPort, IDOK));
-    EXPECT_EQ(first.Wait(), 0);
+    long nExitCode = 0;
+    AnswerBoxesUntilExit(first, "QLX480_Installer", &nExitCode);
+    EXPECT_EQ(nExitCode, 0);
 }
 
 // Makes Wine report another Windows version to the programs started from now on.
@@ -290,19 +375,21 @@ TEST_F(Programs, InstallerTakesThePathOfTheReportedWindows)
         const char* pszMajor;
         const char* pszPath;
     } systems[] = {
-        {"win2k", "osvi.dwMajorVersion : 5", "AddToWin2K(1005)"},
-        {"winxp", "osvi.dwMajorVersion : 5", "AddToWin2K(1005)"},
-        {"vista", "osvi.dwMajorVersion : 6", "AddToWin2KWithWHQL(1005)"},
-        {"win8", "osvi.dwMajorVersion : 6", "AddToWin2KWithWHQL(1005)"},
+        {"win2k", "osvi.dwMajorVersion : 5", "AddToWin2K BEGIN"},
+        {"vista", "osvi.dwMajorVersion : 6", "AddToWin2KWithWHQL BEGIN"},
+        {"win8", "osvi.dwMajorVersion : 6", "AddToWin2KWithWHQL BEGIN"},
     };
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT2\r\n");
     for (const auto& system : systems) {
         ReportWindowsVersion(system.pszVersion);
         Program installer("QLX480_Installer.exe");
-        EXPECT_EQ(installer.Wait(), 0);
+        long nExitCode = 0;
+        AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
+        EXPECT_EQ(nExitCode, 0);
         const std::vector<std::string> texts = LogTexts(kInstallerLog);
         EXPECT_TRUE(Contains(texts, system.pszMajor)) << system.pszVersion;
         EXPECT_TRUE(Contains(texts, system.pszPath)) << system.pszVersion;
+        RemoveInstallation();
     }
 }
 
@@ -403,7 +490,9 @@ TEST_F(Programs, UninstallerWithNothingInstalledSaysSoAndDropsItsEntry)
     ::RegCloseKey(hKey);
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=COM2\r\n");
     Program installer("QLX480_Installer.exe");
-    ASSERT_EQ(installer.Wait(), 0);
+    long nExitCode = 0;
+    AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
+    ASSERT_EQ(nExitCode, 0);
 
     Program uninstaller("QLX480_Uninstaller.exe");
     HWND hBox = WaitWindow("QLX480_Uninstaller");
@@ -421,7 +510,7 @@ TEST_F(Programs, UninstallerWithNothingInstalledSaysSoAndDropsItsEntry)
     EXPECT_TRUE(Contains(texts, "REGKEY : SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480"));
     EXPECT_TRUE(Contains(texts, "DeleteUninstallInfoFromReg END"));
     // Each program keeps its own log: the installer's run before is still there.
-    EXPECT_TRUE(Contains(LogTexts(kInstallerLog), "AddToWin2KWithWHQL(1001)"));
+    EXPECT_NE(ReadWholeFile(kInstallerLog).find("/r \"COM2:\""), std::string::npos);
 }
 
 TEST_F(Programs, UninstallerListsThePrintersOfTheDriverAllTicked)
@@ -583,6 +672,71 @@ TEST_F(Programs, UninstallerRemovesEverythingWhenAllAreTickedAndOffersTheRestart
     }
     EXPECT_EQ(nNext, sizeof(order) / sizeof(order[0])) << "missing in order: " << order[nNext];
     EXPECT_FALSE(Contains(texts, "RemoveFromOS BEGIN"));
+}
+
+// The whole life of the driver on a system where the installer registers every component itself:
+// installed on LPT1, listed and removed again by the uninstaller it left in the product folder.
+TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
+{
+    ReportWindowsVersion("winxp");
+    WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
+    Program installer("QLX480_Installer.exe");
+    long nExitCode = 0;
+    const std::vector<std::string> boxes = AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
+    EXPECT_EQ(nExitCode, 0);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().rfind("Restarting your computer can take effect.", 0), 0u);
+
+    // What the spooler and the registry hold now.
+    HANDLE hPrinter = nullptr;
+    char szName[] = "KORVANE QLX-480";
+    ASSERT_TRUE(::OpenPrinterA(szName, &hPrinter, nullptr));
+    DWORD cbNeeded = 0;
+    ::GetPrinterA(hPrinter, 2, nullptr, 0, &cbNeeded);
+    std::vector<BYTE> info(cbNeeded);
+    ASSERT_TRUE(::GetPrinterA(hPrinter, 2, info.data(), cbNeeded, &cbNeeded));
+    const auto* pInfo = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
+    EXPECT_STREQ(pInfo->pPortName, "LPT1:");
+    EXPECT_STREQ(pInfo->pDriverName, "KORVANE QLX-480");
+    EXPECT_STREQ(pInfo->pPrintProcessor, "KVN PRINT PROCESSOR QLX-480");
+    ::ClosePrinter(hPrinter);
+    EXPECT_TRUE(DriverKeyExists());
+    EXPECT_TRUE(UninstallEntryExists());
+    EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Uninstaller.exe"));
+    EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Config.KVN"));
+    const std::vector<std::string> installed = LogTexts(kInstallerLog);
+    const char* steps[] = {"AddToWin2K BEGIN",           "PrinterDrvExist BEGIN",     "DeleteVidPid BEGIN",
+                           "DeletePrnDrvPnPDirectory BEGIN", "Delete_LPT_USB_Info BEGIN", "CopyFilesNeededToAddPrnDrv BEGIN",
+                           "AddLanguageMonitor BEGIN",   "AddPrinterProcessor BEGIN", "AddPrinterDriverToSystem BEGIN",
+                           "AddPrinterToSystem BEGIN",   "CopyINFFile BEGIN",         "DeleteFilesUsed BEGIN",
+                           "RegisterUninstallInfo BEGIN", "CopyFilesOfUtilities BEGIN", "AddToWin2K END"};
+    size_t nNext = 0;
+    for (const std::string& text : installed) {
+        if (nNext < sizeof(steps) / sizeof(steps[0]) && text == steps[nNext]) {
+            ++nNext;
+        }
+    }
+    EXPECT_EQ(nNext, sizeof(steps) / sizeof(steps[0])) << "missing in order: " << steps[nNext];
+
+    // The uninstaller from the product folder lists the printer, ticked, and removes it all.
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    char szCommand[] = "\"C:\\windows\\QLX-480\\QLX480_Uninstaller.exe\"";
+    ASSERT_TRUE(::CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, 0, nullptr, "C:\\windows\\QLX-480", &si,
+                                 &pi));
+    ::CloseHandle(pi.hThread);
+    ASSERT_NE(StartRemoval(1, {}), nullptr);
+    HWND hBox = WaitWindow("QLX480_Uninstaller", 90000);
+    ASSERT_NE(hBox, nullptr);
+    Click(ChildByText(hBox, "&No"));
+    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+    ::CloseHandle(pi.hProcess);
+
+    EXPECT_FALSE(::OpenPrinterA(szName, &hPrinter, nullptr));
+    EXPECT_FALSE(DriverKeyExists());
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_TRUE(Contains(LogTexts(kUninstallerLog), "OBJECT NAME : KORVANE QLX-480"));
 }
 
 }  // namespace
