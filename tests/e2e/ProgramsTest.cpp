@@ -77,26 +77,6 @@ HWND ChildByText(HWND hParent, const std::string& strText)
 
 void Click(HWND hButton) { ::PostMessageA(hButton, BM_CLICK, 0, 0); }
 
-// Messages of the log, without stamps and without the empty lines of the step frames.
-std::vector<std::string> LogTexts(const char* pszPath)
-{
-    std::vector<std::string> texts;
-    const std::string strLog = ReadWholeFile(pszPath);
-    for (size_t nPos = 0; nPos < strLog.size();) {
-        size_t nEnd = strLog.find("\r\n", nPos);
-        if (nEnd == std::string::npos) {
-            nEnd = strLog.size();
-        }
-        const std::string strLine = strLog.substr(nPos, nEnd - nPos);
-        const std::string strText = strLine.size() >= 10 ? strLine.substr(10) : strLine;
-        if (!strText.empty()) {
-            texts.push_back(strText);
-        }
-        nPos = nEnd + 2;
-    }
-    return texts;
-}
-
 bool Contains(const std::vector<std::string>& texts, const std::string& strText)
 {
     for (const std::string& text : texts) {
@@ -285,7 +265,7 @@ TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
                   "COMMAND LINE : cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf"),
               std::string::npos);
 
-    const std::vector<std::string> texts = LogTexts(kInstallerLog);
+    const std::vector<std::string> texts = TraceMessages(kInstallerLog);
     ASSERT_GE(texts.size(), 13u);
     const std::vector<std::string> start(texts.begin(), texts.begin() + 13);
     EXPECT_EQ(start, (std::vector<std::string>{
@@ -308,7 +288,7 @@ TEST_F(Programs, SilentRouteShowsNoPortDialog)
     EXPECT_EQ(boxes.back().rfind("Restarting your computer can take effect.", 0), 0u);
     EXPECT_EQ(::FindWindowA(nullptr, "Port Type"), nullptr);
     EXPECT_NE(ReadWholeFile(kInstallerLog).find("/r \"LPT1:\""), std::string::npos);
-    EXPECT_FALSE(Contains(LogTexts(kInstallerLog), "GetDriverInfoFromFile"));
+    EXPECT_FALSE(Contains(TraceMessages(kInstallerLog), "GetDriverInfoFromFile"));
 }
 
 TEST_F(Programs, ClosingThePortDialogCancelsTheInstallation)
@@ -327,7 +307,7 @@ TEST_F(Programs, ClosingThePortDialogCancelsTheInstallation)
     Click(ChildByText(hBox, "OK"));
     EXPECT_EQ(installer.Wait(), 0);
 
-    const std::vector<std::string> texts = LogTexts(kInstallerLog);
+    const std::vector<std::string> texts = TraceMessages(kInstallerLog);
     EXPECT_TRUE(Contains(texts, "The driver installation canceled."));
     EXPECT_FALSE(Contains(texts, "AddToWin2K"));
     int nFailureBlocks = 0;
@@ -386,7 +366,7 @@ TEST_F(Programs, InstallerTakesThePathOfTheReportedWindows)
         long nExitCode = 0;
         AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
         EXPECT_EQ(nExitCode, 0);
-        const std::vector<std::string> texts = LogTexts(kInstallerLog);
+        const std::vector<std::string> texts = TraceMessages(kInstallerLog);
         EXPECT_TRUE(Contains(texts, system.pszMajor)) << system.pszVersion;
         EXPECT_TRUE(Contains(texts, system.pszPath)) << system.pszVersion;
         RemoveInstallation();
@@ -404,7 +384,7 @@ TEST_F(Programs, InstallerRefusesWindowsBefore2000)
     Click(ChildByText(hBox, "OK"));
     EXPECT_EQ(installer.Wait(), 0);
 
-    const std::vector<std::string> texts = LogTexts(kInstallerLog);
+    const std::vector<std::string> texts = TraceMessages(kInstallerLog);
     EXPECT_TRUE(Contains(texts, "osvi.dwMajorVersion : 4"));
     EXPECT_FALSE(Contains(texts, "GetDriverInfoFromFile"));
     EXPECT_FALSE(Contains(texts, "AddToWin2K"));
@@ -502,7 +482,7 @@ TEST_F(Programs, UninstallerWithNothingInstalledSaysSoAndDropsItsEntry)
     EXPECT_EQ(uninstaller.Wait(), 0);
     EXPECT_FALSE(UninstallEntryExists());
 
-    const std::vector<std::string> texts = LogTexts(kUninstallerLog);
+    const std::vector<std::string> texts = TraceMessages(kUninstallerLog);
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts[0], "The process is a 64-bit process.");
     EXPECT_TRUE(Contains(texts, "The number of printer-objects : 0"));
@@ -561,7 +541,7 @@ TEST_F(Programs, UninstallerListsThePrintersOfTheDriverAllTicked)
 
     Click(::GetDlgItem(hDlg, IDCANCEL));
     EXPECT_EQ(uninstaller.Wait(), 0);
-    EXPECT_TRUE(Contains(LogTexts(kUninstallerLog), "The number of printer-objects : 2"));
+    EXPECT_TRUE(Contains(TraceMessages(kUninstallerLog), "The number of printer-objects : 2"));
 }
 
 bool PrinterKeyExists(const char* pszName)
@@ -624,7 +604,7 @@ TEST_F(Programs, UninstallerRemovesTheTickedPrintersAndKeepsTheDriverForTheOther
     EXPECT_TRUE(PrinterKeyExists("QLX Counter"));
     EXPECT_FALSE(PrinterKeyExists("QLX Kitchen"));
     EXPECT_TRUE(DriverKeyExists());
-    const std::vector<std::string> texts = LogTexts(kUninstallerLog);
+    const std::vector<std::string> texts = TraceMessages(kUninstallerLog);
     EXPECT_TRUE(Contains(texts, "OBJECT NAME : QLX Kitchen"));
     EXPECT_FALSE(Contains(texts, "OBJECT NAME : QLX Counter"));
     EXPECT_FALSE(Contains(texts, "DeleteForms BEGIN"));
@@ -658,7 +638,7 @@ TEST_F(Programs, UninstallerRemovesEverythingWhenAllAreTickedAndOffersTheRestart
     EXPECT_FALSE(UninstallEntryExists());
     EXPECT_FALSE(DirectoryExists("C:\\KORVANE Printer Driver"));
     // The removal's steps in their order.
-    const std::vector<std::string> texts = LogTexts(kUninstallerLog);
+    const std::vector<std::string> texts = TraceMessages(kUninstallerLog);
     const char* order[] = {"RemovePrinterObjects BEGIN", "DeleteForms BEGIN", "DeletePrinterDrv BEGIN",
                            "DeleteLanguageMonitor BEGIN", "DeleteProcessor BEGIN", "DeleteDriverComponent BEGIN",
                            "DeleteINFFile BEGIN", "DeleteUninstallationInfo BEGIN", "DeleteVidPid BEGIN",
@@ -704,7 +684,7 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     EXPECT_TRUE(UninstallEntryExists());
     EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Uninstaller.exe"));
     EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Config.KVN"));
-    const std::vector<std::string> installed = LogTexts(kInstallerLog);
+    const std::vector<std::string> installed = TraceMessages(kInstallerLog);
     const char* steps[] = {"AddToWin2K BEGIN",           "PrinterDrvExist BEGIN",     "DeleteVidPid BEGIN",
                            "DeletePrnDrvPnPDirectory BEGIN", "Delete_LPT_USB_Info BEGIN", "CopyFilesNeededToAddPrnDrv BEGIN",
                            "AddLanguageMonitor BEGIN",   "AddPrinterProcessor BEGIN", "AddPrinterDriverToSystem BEGIN",
@@ -736,7 +716,7 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     EXPECT_FALSE(::OpenPrinterA(szName, &hPrinter, nullptr));
     EXPECT_FALSE(DriverKeyExists());
     EXPECT_FALSE(UninstallEntryExists());
-    EXPECT_TRUE(Contains(LogTexts(kUninstallerLog), "OBJECT NAME : KORVANE QLX-480"));
+    EXPECT_TRUE(Contains(TraceMessages(kUninstallerLog), "OBJECT NAME : KORVANE QLX-480"));
 }
 
 }  // namespace

@@ -8,6 +8,27 @@
 
 namespace qlx::testkit {
 
+std::vector<std::string> TraceMessages(const std::string& strPath)
+{
+    std::vector<std::string> messages;
+    const std::string strLog = ReadWholeFile(strPath);
+    for (size_t nPos = 0; nPos < strLog.size();) {
+        size_t nEnd = strLog.find("\r\n", nPos);
+        if (nEnd == std::string::npos) {
+            nEnd = strLog.size();
+        }
+        const std::string strLine = strLog.substr(nPos, nEnd - nPos);
+        // The frame's second line ("\r\n" written as a message) carries no stamp.
+        const std::string strText = strLine.size() >= 10 ? strLine.substr(10) : strLine;
+        if (!strText.empty()) {
+            messages.push_back(strText);
+        }
+        nPos = nEnd + 2;
+    }
+    return messages;
+}
+
+
 bool ReadWholeFile(const std::string& strPath, std::string& strContent)
 {
     strContent.clear();

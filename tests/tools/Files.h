@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qlx::testkit {
 
@@ -9,6 +10,10 @@ namespace qlx::testkit {
 std::string ReadWholeFile(const std::string& strPath);
 // Same, telling a missing file apart from an empty one.
 bool ReadWholeFile(const std::string& strPath, std::string& strContent);
+// The messages of a trace log in order: each line without its "hh:mm:ss: " stamp, the empty
+// lines of the step frames left out.
+std::vector<std::string> TraceMessages(const std::string& strPath);
+
 bool WriteWholeFile(const std::string& strPath, const std::string& strContent);
 bool FileExists(const std::string& strPath);
 bool DirectoryExists(const std::string& strPath);

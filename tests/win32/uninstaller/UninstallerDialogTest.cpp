@@ -19,24 +19,7 @@ namespace {
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480";
 
-std::vector<std::string> LogTexts()
-{
-    std::vector<std::string> texts;
-    const std::string strLog = ReadWholeFile(TraceLogPath());
-    for (size_t nPos = 0; nPos < strLog.size();) {
-        size_t nEnd = strLog.find("\r\n", nPos);
-        if (nEnd == std::string::npos) {
-            nEnd = strLog.size();
-        }
-        const std::string strLine = strLog.substr(nPos, nEnd - nPos);
-        const std::string strText = strLine.size() >= 10 ? strLine.substr(10) : strLine;
-        if (!strText.empty()) {
-            texts.push_back(strText);
-        }
-        nPos = nEnd + 2;
-    }
-    return texts;
-}
+std::vector<std::string> LogTexts() { return TraceMessages(TraceLogPath()); }
 
 // Never starts net.exe: records the command lines.
 Hook<decltype(&CreateProcessA)> RecordProcesses(std::vector<std::string>* pLines)
