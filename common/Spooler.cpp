@@ -50,6 +50,14 @@ void StopSpooler(DWORD dwPauseMs)
     ::Sleep(dwPauseMs);
 }
 
+SpoolerEnum EnumLocalPrinters()
+{
+    return EnumerateWithSpoolerRetry(
+        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
+            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
+        });
+}
+
 void CancelPrinterJobs(HANDLE hPrinter)
 {
     const SpoolerEnum jobs = EnumerateWithSpoolerRetry(

@@ -99,6 +99,9 @@ SpoolerEnum EnumerateWithSpoolerRetry(std::initializer_list<DWORD> triggers, Fn 
     return result;
 }
 
+// The local printers (level 2) with the spooler retry on 1722 and 1726.
+SpoolerEnum EnumLocalPrinters();
+
 // Removes every queued job (the first 1000) of a printer opened with PRINTER_ALL_ACCESS.
 void CancelPrinterJobs(HANDLE hPrinter);
 

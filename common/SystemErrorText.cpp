@@ -1,6 +1,8 @@
 #include "SystemErrorText.h"
 
+#include "BoundedText.h"
 #include "framework/Handles.h"
+#include "framework/MessageBox.h"
 
 std::string SystemErrorText(DWORD dwError)
 {
@@ -16,4 +18,12 @@ std::string SystemErrorText(DWORD dwError)
     std::string strText = pszText != nullptr ? std::string(pszText, nLength) : std::string();
     ::LocalUnlock(hText);
     return strText;
+}
+
+int ShowSystemErrorBox(const char* pszHeaderFormat, DWORD dwError, UINT nType)
+{
+    char szHeader[256] = {};
+    FormatText(szHeader, sizeof(szHeader), pszHeaderFormat, static_cast<int>(dwError));
+    const std::string strText = szHeader + SystemErrorText(dwError);
+    return fw::AppMessageBox(strText.c_str(), nType);
 }

@@ -11,7 +11,6 @@
 #include "Spooler.h"
 #include "SystemErrorText.h"
 #include "TraceLog.h"
-#include "framework/MessageBox.h"
 
 bool CRemovalEngine::RemoveFromOS()
 {
@@ -35,16 +34,10 @@ void CRemovalEngine::RemoveInstalledDriver()
 {
     m_context.ProgressNote("Deleting printer-objects...", true, 0);
 
-    const SpoolerEnum printers = EnumerateWithSpoolerRetry(
-        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
-            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
-        });
+    const SpoolerEnum printers = EnumLocalPrinters();
     if (!printers.bOk) {
         // Nothing has been removed yet: the installer cannot go on without the printer list.
-        char szHeader[64] = {};
-        FormatText(szHeader, sizeof(szHeader), "EnumPrinters Error Code: %d\n\n", static_cast<int>(printers.dwError));
-        const std::string strMessage = szHeader + SystemErrorText(printers.dwError);
-        fw::AppMessageBox(strMessage.c_str(), MB_ICONEXCLAMATION);
+        ShowSystemErrorBox("EnumPrinters Error Code: %d\n\n", printers.dwError, MB_ICONEXCLAMATION);
         std::exit(0);
     }
 

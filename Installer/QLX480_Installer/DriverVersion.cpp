@@ -45,10 +45,7 @@ DWORD ReadInstalledVersion(const char* pszPrinter, DriverVersion* pInstalled)
 
 int CompareDriverVersion(std::string strDriverName, std::string strProcessorName, DriverVersion wanted)
 {
-    const SpoolerEnum printers = EnumerateWithSpoolerRetry(
-        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
-            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
-        });
+    const SpoolerEnum printers = EnumLocalPrinters();
     const PRINTER_INFO_2A* pPrinters = printers.bOk ? printers.Records<PRINTER_INFO_2A>() : nullptr;
     for (DWORD i = 0; pPrinters != nullptr && i < printers.nCount; ++i) {
         if (pPrinters[i].pDriverName == nullptr || strDriverName != pPrinters[i].pDriverName) {

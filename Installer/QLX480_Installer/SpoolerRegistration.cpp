@@ -11,6 +11,7 @@
 #include "InstallerFileUtil.h"
 #include "PortChoice.h"
 #include "Profile.h"
+#include "SystemErrorText.h"
 #include "TraceLog.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
@@ -87,22 +88,7 @@ void CopyModule(const std::string& strDriverDir, const char* pszFolder, const st
 
 void ShowErrorBox(const char* pszHeaderFormat, DWORD dwError)
 {
-    char szHeader[kPathSize];
-    FormatText(szHeader, sizeof(szHeader), pszHeaderFormat, static_cast<int>(dwError));
-    std::string strText = szHeader;
-
-    fw::ScopedLocal hText;
-    const DWORD cchText = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-                                           dwError, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                           reinterpret_cast<LPSTR>(hText.Receive()), 0, nullptr);
-    if (cchText != 0 && hText) {
-        const char* pszSystemText = static_cast<const char*>(::LocalLock(hText.Get()));
-        if (pszSystemText != nullptr) {
-            strText.append(pszSystemText, BoundedTextLength(pszSystemText, cchText));
-            ::LocalUnlock(hText.Get());
-        }
-    }
-    fw::AppMessageBox(strText.c_str(), MB_OK | MB_ICONERROR);
+    ShowSystemErrorBox(pszHeaderFormat, dwError, MB_OK | MB_ICONERROR);
 }
 
 bool CInstallEngine::AddLanguageMonitor()

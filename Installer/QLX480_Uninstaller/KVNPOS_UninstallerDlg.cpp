@@ -153,15 +153,9 @@ void CKVNPOS_UninstallerDlg::ShowPrinterObjects()
 int CKVNPOS_UninstallerDlg::AddPrinterObjectsToList()
 {
     TraceStep step("AddPrinterObjectsToList");
-    const SpoolerEnum printers = EnumerateWithSpoolerRetry(
-        {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
-            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
-        });
+    const SpoolerEnum printers = EnumLocalPrinters();
     if (!printers.bOk) {
-        char szHeader[64] = "";
-        FormatText(szHeader, sizeof(szHeader), "EnumPrinters Error Code: %d\n\n", static_cast<int>(printers.dwError));
-        const std::string strMessage = szHeader + SystemErrorText(printers.dwError);
-        fw::AppMessageBox(strMessage.c_str(), MB_ICONEXCLAMATION);
+        ShowSystemErrorBox("EnumPrinters Error Code: %d\n\n", printers.dwError, MB_ICONEXCLAMATION);
         return -1;
     }
 
