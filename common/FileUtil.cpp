@@ -29,6 +29,13 @@ bool EndsWithSeparator(const char* pszPath)
     return pszLast != nullptr && ::_mbscmp(pszLast, reinterpret_cast<const unsigned char*>("\\")) == 0;
 }
 
+// A directory link (junction, symbolic link, mount point) or a file link: its target is not ours
+// to delete, whoever made the link.
+bool IsLink(DWORD dwAttributes)
+{
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool IsDotEntry(const char* pszName)
 {
     return std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0;
@@ -40,6 +47,11 @@ void DeleteDirectoryTree(const char* pszPath)
 {
     // An empty path would name the root of the current drive.
     if (pszPath == nullptr || pszPath[0] == '\0') {
+        return;
+    }
+    // A root that is a link is not emptied: only the link itself goes, where the system lets it.
+    if (IsLink(::GetFileAttributesA(pszPath))) {
+        ::RemoveDirectoryA(pszPath);
         return;
     }
     ClearReadOnly(pszPath);
@@ -71,7 +83,15 @@ void DeleteDirectoryTree(const char* pszPath)
                 if (AppendText(szEntry, findData.cFileName) != cchFolder + std::strlen(findData.cFileName)) {
                     continue;
                 }
-                if (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (IsLink(findData.dwFileAttributes)) {
+                    // Removing a link removes the link, never what it points at; attributes are
+                    // left alone since setting them would reach through to the target.
+                    if (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                        ::RemoveDirectoryA(szEntry);
+                    } else {
+                        ::DeleteFileA(szEntry);
+                    }
+                } else if (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     DeleteDirectoryTree(szEntry);
                     ::RemoveDirectoryA(szEntry);
                 } else {

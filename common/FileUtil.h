@@ -5,6 +5,8 @@
 #include <windows.h>
 
 // Removes the folder and everything in it, depth first, clearing read-only attributes on the way.
+// Links (reparse points) are never entered: a link inside the tree, or a root that is a link, is
+// removed as a link where the system allows it, and what it points at stays untouched.
 // Reports nothing: whatever cannot be deleted stays, with the folders above it.
 void DeleteDirectoryTree(const char* pszPath);
 

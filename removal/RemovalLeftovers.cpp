@@ -282,17 +282,27 @@ void CRemovalEngine::DeletePrnDrvPnPDirectory(Note note)
         szBase[0] = '\0';
     }
     szBase[sizeof(szBase) - 1] = '\0';
+    // Without the driver folder the paths would start at the drive root.
+    const bool bBase = szBase[0] != '\0';
     AppendText(szBase, "\\");
 
+    // Each folder only when it names one folder inside the driver folder: an empty or odd entry
+    // would empty the driver folder itself.
+    const std::string strId1 = Profile(ProfileEntry::PnpId1);
     char szPath1[256] = {};
     CopyText(szPath1, szBase);
-    AppendText(szPath1, Profile(ProfileEntry::PnpId1).c_str());
-    DeleteDirectoryTree(szPath1);
+    AppendText(szPath1, strId1.c_str());
+    if (bBase && IsPlainFolderName(strId1.c_str())) {
+        DeleteDirectoryTree(szPath1);
+    }
     WriteTraceLog("DIR PATH-1 : %s ", szPath1);
 
+    const std::string strId2 = Profile(ProfileEntry::PnpId2);
     char szPath2[256] = {};
     CopyText(szPath2, szBase);
-    AppendText(szPath2, Profile(ProfileEntry::PnpId2).c_str());
-    DeleteDirectoryTree(szPath2);
+    AppendText(szPath2, strId2.c_str());
+    if (bBase && IsPlainFolderName(strId2.c_str())) {
+        DeleteDirectoryTree(szPath2);
+    }
     WriteTraceLog("DIR PATH-2 : %s ", szPath2);
 }

@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "BoundedText.h"
+#include "EnginePaths.h"
 #include "InstallEngine.h"
 #include "PortChoice.h"
 #include "Spooler.h"
@@ -26,6 +28,28 @@ const char kRestartQuestion[] =
     "\n\n[Yes] I want to restart my computer now.\n[No] I will restart my computer later.";
 const char kReplugMessage[] = "Please turn-off the printer and then turn-on again.";
 
+// "<System>\\cmd.exe" /c <System>\\RUNDLL32.exe <arguments>. A system folder with a blank in it
+// has the RUNDLL32 path quoted and the whole command after /c quoted once more, since cmd strips
+// the first and the last quote of it. szCmdExe gets the program to start ("" when the system
+// folder cannot be named, which makes the start fail).
+void BuildPackageCommand(char (&szCmdExe)[engine_paths::kPathSize], char (&szCommand)[kCommandSize],
+                         const char* pszArguments)
+{
+    char szSystem[engine_paths::kPathSize];
+    engine_paths::SystemFolder(szSystem);
+    char szRundll[engine_paths::kPathSize];
+    if (!engine_paths::JoinPath(szCmdExe, szSystem, "cmd.exe") ||
+        !engine_paths::JoinPath(szRundll, szSystem, "RUNDLL32.exe")) {
+        szCmdExe[0] = '\0';
+        szRundll[0] = '\0';
+    }
+    if (std::strchr(szRundll, ' ') != nullptr) {
+        FormatText(szCommand, sizeof(szCommand), "\"%s\" /c \"\"%s\" %s\"", szCmdExe, szRundll, pszArguments);
+    } else {
+        FormatText(szCommand, sizeof(szCommand), "\"%s\" /c %s %s", szCmdExe, szRundll, pszArguments);
+    }
+}
+
 }  // namespace
 
 void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
@@ -44,19 +68,24 @@ void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
     // gets the driver only, and Plug and Play makes the printer object when the printer is on.
     const bool bUsb = nPortCode == kPortCodeUsb;
     const std::string strInfPath = ".\\" + m_strInfName;
-    char szCommand[kCommandSize];
+    char szArguments[kCommandSize];
     if (bUsb) {
-        FormatText(szCommand, sizeof(szCommand), "cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"%s\" /f %s",
+        FormatText(szArguments, sizeof(szArguments), "printui.dll,PrintUIEntry /ia /m \"%s\" /f %s",
                    m_strDriverName.c_str(), strInfPath.c_str());
     } else {
-        FormatText(szCommand, sizeof(szCommand),
-                   "cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /b \"%s\" /f %s /r \"%s:\" /m \"%s\"",
+        FormatText(szArguments, sizeof(szArguments), "printui.dll,PrintUIEntry /if /b \"%s\" /f %s /r \"%s:\" /m \"%s\"",
                    m_strDriverName.c_str(), strInfPath.c_str(), PortNameFromCode(nPortCode), m_strDriverName.c_str());
     }
     // An installed driver is used as it is.
     if (bExisted) {
-        AppendText(szCommand, " /u");
+        AppendText(szArguments, " /u");
     }
+    // The installer runs elevated with the package folder as its current folder: cmd.exe and
+    // RUNDLL32.exe are named by their paths in the system directory, so copies planted beside the
+    // installer or in the package never run.
+    char szCmdExe[engine_paths::kPathSize];
+    char szCommand[kCommandSize];
+    BuildPackageCommand(szCmdExe, szCommand, szArguments);
     ProgressNote("Creates a new process \r\n", 500);
 
     // With the driver present a USB printer needs nothing from the installer.
@@ -66,7 +95,7 @@ void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
         startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION process = {};
-        const BOOL bStarted = ::CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+        const BOOL bStarted = ::CreateProcessA(szCmdExe, szCommand, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                                                nullptr, nullptr, &startup, &process);
         const DWORD dwError = ::GetLastError();
         WriteTraceLog("\r\nCOMMAND LINE : %s", szCommand);

@@ -75,6 +75,21 @@ void CopyPackageFile(const char* pszSource, const char* pszDest)
     }
 }
 
+// <Windows>\<ModelName>, the product folder; false (and "") when the model name cannot name one
+// folder inside the Windows directory, which would otherwise be emptied in its place.
+bool ProductFolder(char (&szFolder)[kPathSize])
+{
+    const std::string strModel = LoadEntry(ProfileEntry::ModelName);
+    char szWindows[kPathSize];
+    engine_paths::WindowsFolder(szWindows);
+    if (!IsPlainFolderName(strModel.c_str())) {
+        szFolder[0] = '\0';
+        WriteTraceLog("PRODUCT FOLDER : no folder for the model name \"%s\"", strModel.c_str());
+        return false;
+    }
+    return JoinPath(szFolder, szWindows, strModel.c_str());
+}
+
 }  // namespace
 
 void CInstallEngine::CopyINFFile()
@@ -172,12 +187,9 @@ void CInstallEngine::RegisterUninstallInfo()
     SetTextValue(hKey.Get(), "DisplayName", szText);
 
     // The uninstaller inside the product folder; not written when the path cannot be named whole.
-    char szWindows[kPathSize];
-    engine_paths::WindowsFolder(szWindows);
     char szFolder[kPathSize];
     char szUninstaller[kPathSize];
-    if (JoinPath(szFolder, szWindows, LoadEntry(ProfileEntry::ModelName).c_str()) &&
-        JoinPath(szUninstaller, szFolder, LoadEntry(ProfileEntry::UninstallerExe).c_str())) {
+    if (ProductFolder(szFolder) && JoinPath(szUninstaller, szFolder, LoadEntry(ProfileEntry::UninstallerExe).c_str())) {
         SetTextValue(hKey.Get(), "UninstallString", szUninstaller);
     }
 
@@ -190,10 +202,8 @@ void CInstallEngine::CopyFilesOfUtilities()
 {
     TraceStep step("CopyFilesOfUtilities");
 
-    char szWindows[kPathSize];
-    engine_paths::WindowsFolder(szWindows);
     char szFolder[kPathSize];
-    if (JoinPath(szFolder, szWindows, LoadEntry(ProfileEntry::ModelName).c_str())) {
+    if (ProductFolder(szFolder)) {
         CreateDirectoryWithSA(szFolder);
     }
 

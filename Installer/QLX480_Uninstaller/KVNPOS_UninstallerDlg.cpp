@@ -265,11 +265,13 @@ void CKVNPOS_UninstallerDlg::DeleteInstalledDirectory()
     char szDrive[3] = {};
     CopyText(szDrive, szWindowsDir);
 
+    // A model name that names no folder of its own would empty the maker folder, or more.
+    const std::string strModel = LoadEntry(ProfileEntry::ModelName);
     char szModelDir[256] = {};
     CopyText(szModelDir, szDrive);
     AppendText(szModelDir, "\\KORVANE Printer Driver\\");
-    AppendText(szModelDir, LoadEntry(ProfileEntry::ModelName).c_str());
-    if (::GetFileAttributesA(szModelDir) != INVALID_FILE_ATTRIBUTES) {
+    AppendText(szModelDir, strModel.c_str());
+    if (IsPlainFolderName(strModel.c_str()) && ::GetFileAttributesA(szModelDir) != INVALID_FILE_ATTRIBUTES) {
         DeleteDirectoryTree(szModelDir);
         WriteTraceLog("DIRECTORY : %s", szModelDir);
     }

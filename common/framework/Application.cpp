@@ -40,6 +40,36 @@ void Application::RunMainDialog(Dialog& dlg)
     m_pMainWnd = nullptr;
 }
 
+void RestrictDllSearch()
+{
+    // kernel32 is always loaded; both calls are looked up since older systems lack them.
+    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+    auto pSetDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    if (pSetDefaultDllDirectories == nullptr || !pSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        auto pSetDllDirectory =
+            reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDllDirectoryA")));
+        if (pSetDllDirectory != nullptr) {
+            pSetDllDirectory("");
+        }
+    }
+
+    char szSystem[MAX_PATH] = "";
+    const UINT cchSystem = ::GetSystemDirectoryA(szSystem, sizeof(szSystem));
+    if (cchSystem == 0 || cchSystem >= sizeof(szSystem)) {
+        return;
+    }
+    for (const char* pszName : {"\\WINSPOOL.DRV", "\\SETUPAPI.dll", "\\SHLWAPI.dll"}) {
+        char szPath[MAX_PATH] = "";
+        CopyText(szPath, szSystem);
+        if (AppendText(szPath, pszName) == cchSystem + std::strlen(pszName)) {
+            ::LoadLibraryA(szPath);
+        }
+    }
+}
+
 const char* AppName()
 {
     static char s_szName[MAX_PATH] = "";

@@ -3,6 +3,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    fw::RestrictDllSearch();
     fw::Application* pApp = fw::Application::Current();
     if (pApp == nullptr) {
         return -1;

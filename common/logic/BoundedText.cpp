@@ -1,6 +1,7 @@
 #include "BoundedText.h"
 
 #include <cstdio>
+#include <cstring>
 
 size_t BoundedTextLength(const char* pszText, size_t cchMax)
 {
@@ -71,4 +72,12 @@ size_t FormatText(char* pszDest, size_t cbDest, const char* pszFormat, ...)
     size_t cch = FormatTextV(pszDest, cbDest, pszFormat, args);
     va_end(args);
     return cch;
+}
+
+bool IsPlainFolderName(const char* pszName)
+{
+    if (pszName == nullptr || pszName[0] == '\0' || std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0) {
+        return false;
+    }
+    return std::strpbrk(pszName, "\\/:*?\"<>|") == nullptr;
 }

@@ -43,3 +43,8 @@ inline size_t AppendText(char (&szDest)[N], const char* pszSource)
 {
     return AppendText(szDest, N, pszSource);
 }
+
+// Whether pszName can name one folder inside another: not null or empty, not "." or "..", and free
+// of separators, drive colons and wildcards. A profile entry that fails this would make a folder
+// step work on the parent itself (the Windows directory, the drive root).
+bool IsPlainFolderName(const char* pszName);

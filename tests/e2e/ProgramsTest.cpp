@@ -45,7 +45,8 @@ TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back(), "Please turn-off the printer and then turn-on again.");
     EXPECT_NE(ReadWholeFile(kInstallerLog).find(
-                  "COMMAND LINE : cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf"),
+                  "COMMAND LINE : \"C:\\windows\\system32\\cmd.exe\" /c C:\\windows\\system32\\RUNDLL32.exe "
+                  "printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf"),
               std::string::npos);
 
     const std::vector<std::string> texts = TraceMessages(kInstallerLog);
@@ -309,6 +310,69 @@ TEST_F(Programs, UninstallerRemovesEverythingWhenAllAreTickedAndOffersTheRestart
 
 // The whole life of the driver on a system where the installer registers every component itself:
 // installed on LPT1, listed and removed again by the uninstaller it left in the product folder.
+// Copies of a program or library of ours under the names an elevated program might look for
+// beside itself; each leaves a marker in C:\qlx-planted if it ever runs.
+const char kPlantedMarkers[] = "C:\\qlx-planted";
+const char* const kPlantedLibraries[] = {"WINSPOOL.DRV", "SETUPAPI.dll", "SHLWAPI.dll"};
+
+void Plant(const std::string& strFolder, const char* pszName, bool bLibrary)
+{
+    const std::string strSource = HostPath(bLibrary ? QLX_PLANTED_DLL : QLX_PLANTED_EXE);
+    ASSERT_TRUE(::CopyFileA(strSource.c_str(), (strFolder + "\\" + pszName).c_str(), FALSE)) << pszName;
+}
+
+std::vector<std::string> PlantedThatRan()
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = ::FindFirstFileA((std::string(kPlantedMarkers) + "\\*.ran").c_str(), &data);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(data.cFileName);
+        } while (::FindNextFileA(hFind, &data));
+        ::FindClose(hFind);
+    }
+    return names;
+}
+
+// Makes Wine look for these libraries beside the program first, as Windows does for every library
+// that is not one of its known DLLs (Wine prefers its own copies otherwise).
+class WindowsDllSearch {
+public:
+    WindowsDllSearch() { ::SetEnvironmentVariableA("WINEDLLOVERRIDES", "winspool.drv,setupapi.dll,shlwapi.dll=n,b"); }
+    ~WindowsDllSearch() { ::SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr); }
+};
+
+// The package path with a cmd.exe, a RUNDLL32.exe and the late-bound system libraries planted in the
+// package folder, beside the elevated installer: none of them ever runs, and the printer
+// installation command still starts, from the system directory.
+TEST_F(Programs, PlantedProgramsAndLibrariesInThePackageNeverRun)
+{
+    RemoveTree(kPlantedMarkers);
+    Plant(kPackage, "cmd.exe", false);
+    Plant(kPackage, "RUNDLL32.exe", false);
+    for (const char* pszName : kPlantedLibraries) {
+        Plant(kPackage, pszName, true);
+    }
+    WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
+    long nExitCode = 0;
+    {
+        WindowsDllSearch search;
+        Program installer("QLX480_Installer.exe");
+        ASSERT_TRUE(installer.Started());
+        AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
+    }
+    EXPECT_EQ(nExitCode, 0);
+    EXPECT_EQ(PlantedThatRan(), std::vector<std::string>{});
+    EXPECT_NE(ReadWholeFile(kInstallerLog)
+                  .find("COMMAND LINE : \"C:\\windows\\system32\\cmd.exe\" /c C:\\windows\\system32\\RUNDLL32.exe "
+                        "printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"LPT1:\""),
+              std::string::npos);
+    EXPECT_FALSE(Contains(TraceMessages(kInstallerLog), "CreateProcess failed."));
+    EXPECT_TRUE(UninstallEntryExists());
+    RemoveTree(kPlantedMarkers);
+}
+
 TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
 {
     ReportWindowsVersion("winxp");
@@ -351,13 +415,21 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     }
     EXPECT_EQ(nNext, sizeof(steps) / sizeof(steps[0])) << "missing in order: " << steps[nNext];
 
-    // The uninstaller from the product folder lists the printer, ticked, and removes it all.
+    // The uninstaller from the product folder lists the printer, ticked, and removes it all. The
+    // late-bound system libraries planted beside it, where Windows starts it elevated, never load.
+    RemoveTree(kPlantedMarkers);
+    for (const char* pszName : kPlantedLibraries) {
+        Plant("C:\\windows\\QLX-480", pszName, true);
+    }
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     char szCommand[] = "\"C:\\windows\\QLX-480\\QLX480_Uninstaller.exe\"";
-    ASSERT_TRUE(::CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, 0, nullptr, "C:\\windows\\QLX-480", &si,
-                                 &pi));
+    {
+        WindowsDllSearch search;
+        ASSERT_TRUE(::CreateProcessA(nullptr, szCommand, nullptr, nullptr, FALSE, 0, nullptr, "C:\\windows\\QLX-480",
+                                     &si, &pi));
+    }
     ::CloseHandle(pi.hThread);
     ASSERT_NE(StartRemoval(1, {}), nullptr);
     HWND hBox = WaitWindow("QLX480_Uninstaller", 90000);
@@ -370,6 +442,8 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     EXPECT_FALSE(DriverKeyExists());
     EXPECT_FALSE(UninstallEntryExists());
     EXPECT_TRUE(Contains(TraceMessages(kUninstallerLog), "OBJECT NAME : KORVANE QLX-480"));
+    EXPECT_EQ(PlantedThatRan(), std::vector<std::string>{});
+    RemoveTree(kPlantedMarkers);
 }
 
 }  // namespace

@@ -179,4 +179,15 @@ TEST(BoundedTextLength, NeverLooksPastTheLimit)
     EXPECT_EQ(0u, BoundedTextLength(nullptr, 100));
 }
 
+TEST(IsPlainFolderName, OnlyOneFolderInsideAnother)
+{
+    for (const char* pszName : {"QLX-480", "KORVANE Printer Driver", "a", "x.y"}) {
+        EXPECT_TRUE(IsPlainFolderName(pszName)) << pszName;
+    }
+    for (const char* pszName : {"", ".", "..", "a\\b", "\\", "a/b", "C:", "*", "a?"}) {
+        EXPECT_FALSE(IsPlainFolderName(pszName)) << pszName;
+    }
+    EXPECT_FALSE(IsPlainFolderName(nullptr));
+}
+
 } // namespace

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "Process.h"
+
 namespace qlx::testkit {
 
 std::vector<std::string> TraceMessages(const std::string& strPath)
@@ -28,6 +30,48 @@ std::vector<std::string> TraceMessages(const std::string& strPath)
     return messages;
 }
 
+
+namespace {
+
+// The host's path of a Windows path, from Wine's own kernel32 export; "" outside Wine.
+std::string UnixPath(const std::string& strPath)
+{
+    using UnixNameFn = char*(CDECL*)(LPCWSTR);
+    auto pUnixName = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wszPath[MAX_PATH] = L"";
+    if (pUnixName == nullptr || MultiByteToWideChar(CP_ACP, 0, strPath.c_str(), -1, wszPath, MAX_PATH) == 0) {
+        return "";
+    }
+    char* pszUnix = pUnixName(wszPath);
+    if (pszUnix == nullptr) {
+        return "";
+    }
+    std::string strUnix = pszUnix;
+    HeapFree(GetProcessHeap(), 0, pszUnix);
+    return strUnix;
+}
+
+}  // namespace
+
+bool MakeDirectoryLink(const std::string& strLink, const std::string& strTarget)
+{
+    const std::string strUnixLink = UnixPath(strLink);
+    const std::string strUnixTarget = UnixPath(strTarget);
+    if (strUnixLink.empty() || strUnixTarget.empty()) {
+        return false;
+    }
+    // Wine starts a host program named by its Z: path directly, but its handle does not wait for
+    // it: the link is awaited instead.
+    RunProgram("Z:\\bin\\ln -s " + strUnixTarget + " " + strUnixLink, 20000);
+    for (int i = 0; i < 100; ++i) {
+        if (GetFileAttributesA(strLink.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
 
 bool ReadWholeFile(const std::string& strPath, std::string& strContent)
 {

@@ -20,6 +20,11 @@ bool DirectoryExists(const std::string& strPath);
 // Removes a folder with everything in it (read-only files too). True when it is gone.
 bool RemoveTree(const std::string& strPath);
 
+// A directory link at strLink (its folder must exist) pointing at strTarget, both Windows paths
+// without blanks: a Unix symbolic link made by the host's ln, which Wine shows as
+// FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT. True when the link is there.
+bool MakeDirectoryLink(const std::string& strLink, const std::string& strTarget);
+
 // A folder C:\qlx-scratch-<pid>-<n> made for one test and removed with everything
 // in it when the object goes.
 class ScratchDir {

@@ -205,10 +205,11 @@ protected:
     // The printui command of the package path, for a port ("" for USB).
     static std::string PackageCommand(const std::string& strPort)
     {
+        const std::string strStart = "\"C:\\windows\\system32\\cmd.exe\" /c C:\\windows\\system32\\RUNDLL32.exe ";
         if (strPort.empty()) {
-            return "cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf";
+            return strStart + "printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf";
         }
-        return "cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"" + strPort +
+        return strStart + "printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"" + strPort +
                "\" /m \"KORVANE QLX-480\"";
     }
 

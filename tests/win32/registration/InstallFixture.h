@@ -251,7 +251,7 @@ inline bool LogHasLineStarting(const std::string& strStart)
 
 // The start of the printer-installation child as the engine asked for it.
 struct ChildStart {
-    bool bNoApplication = false;
+    std::string strApplication;
     std::string strCommandLine;
     bool bNoSecurity = false;
     BOOL bInherit = TRUE;
@@ -420,9 +420,9 @@ protected:
         [this](auto original, LPCSTR pszApp, LPSTR pszCmd, LPSECURITY_ATTRIBUTES pProcessSa,
                LPSECURITY_ATTRIBUTES pThreadSa, BOOL bInherit, DWORD dwFlags, LPVOID pEnv, LPCSTR pszDir,
                LPSTARTUPINFOA pStartup, LPPROCESS_INFORMATION pInfo) -> BOOL {
-            if (pszApp == nullptr && pszCmd != nullptr && std::strstr(pszCmd, "PrintUIEntry") != nullptr) {
+            if (pszCmd != nullptr && std::strstr(pszCmd, "PrintUIEntry") != nullptr) {
                 ChildStart child;
-                child.bNoApplication = true;
+                child.strApplication = pszApp != nullptr ? pszApp : "";
                 child.strCommandLine = pszCmd;
                 child.bNoSecurity = pProcessSa == nullptr && pThreadSa == nullptr;
                 child.bInherit = bInherit;

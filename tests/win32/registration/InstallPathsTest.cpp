@@ -1,29 +1,12 @@
 // The two installation paths, run against Wine's spooler, registry and file system with the
 // stand-in package as the current folder. Wine's printer-installation tool installs nothing, so the
-// package path's child is recorded (and run for real: it ends at once), and once reaches a
-// stand-in RUNDLL32 in the package folder; its start failure and time-out are injected.
+// package path's child is recorded (and run for real: it ends at once); its start failure and
+// time-out are injected.
 #include "InstallFixture.h"
 
 using namespace install_fixture;
 
 namespace {
-
-const char kStandInRecordVariable[] = "QLX_STANDIN_RECORD";
-
-// Started as the stand-in RUNDLL32.exe of a package folder, this program writes its command line
-// to the file the test named and ends with code 7 before any test runs.
-const bool g_bStandIn = [] {
-    const char* pszCommandLine = ::GetCommandLineA();
-    if (pszCommandLine == nullptr || std::strstr(pszCommandLine, "printui.dll,PrintUIEntry") == nullptr) {
-        return false;
-    }
-    char szRecord[MAX_PATH] = "";
-    const DWORD cch = ::GetEnvironmentVariableA(kStandInRecordVariable, szRecord, sizeof(szRecord));
-    if (cch != 0 && cch < sizeof(szRecord)) {
-        WriteWholeFile(szRecord, pszCommandLine);
-    }
-    ::ExitProcess(7);
-}();
 
 // ---------------------------------------------------------------------------------------------
 // Manual path
@@ -244,9 +227,10 @@ TEST_F(InstallPaths, PackageCommandLinesForEveryPortWithAndWithoutTheInstalledDr
 
             const bool bUsb = nPortCode == 1006;
             std::string strExpected =
-                bUsb ? std::string("cmd /c RUNDLL32 printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf")
-                     : std::string("cmd /c RUNDLL32 printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"") +
-                           kPorts[nPortCode - 1000] + ":\" /m \"KORVANE QLX-480\"";
+                std::string("\"C:\\windows\\system32\\cmd.exe\" /c C:\\windows\\system32\\RUNDLL32.exe ") +
+                (bUsb ? std::string("printui.dll,PrintUIEntry /ia /m \"KORVANE QLX-480\" /f .\\qlx480.inf")
+                      : std::string("printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"") +
+                            kPorts[nPortCode - 1000] + ":\" /m \"KORVANE QLX-480\"");
             if (bExisted) {
                 strExpected += " /u";
             }
@@ -259,7 +243,8 @@ TEST_F(InstallPaths, PackageCommandLinesForEveryPortWithAndWithoutTheInstalledDr
                 ASSERT_EQ(m_children.size(), 1u) << strCase;
                 const ChildStart& child = m_children[0];
                 EXPECT_EQ(child.strCommandLine, strExpected) << strCase;
-                EXPECT_TRUE(child.bNoApplication);
+                // Both programs by their paths in the system directory, never searched for.
+                EXPECT_EQ(child.strApplication, "C:\\windows\\system32\\cmd.exe");
                 EXPECT_TRUE(child.bNoSecurity);
                 EXPECT_FALSE(child.bInherit);
                 EXPECT_EQ(child.dwCreationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
@@ -338,29 +323,6 @@ TEST_F(InstallPaths, PackageSkipsTheInfCopyWhenAnOemCopyIsRegistered)
     EXPECT_TRUE(HasLinesInOrder({"OEM FILES EXISTING : oem91.inf", "INFFileExist END", "RegisterUninstallInfo BEGIN"}));
     // The INF name is the package's own then.
     ExpectTextValue("InfFile", "qlx480.inf");
-}
-
-TEST_F(InstallPaths, PackageCommandReachesAStandInRundll32InThePackageFolder)
-{
-    char szExe[MAX_PATH] = "";
-    ASSERT_NE(::GetModuleFileNameA(nullptr, szExe, sizeof(szExe)), 0u);
-    ASSERT_TRUE(::CopyFileA(szExe, (m_scratch / "RUNDLL32.exe").c_str(), FALSE));
-    const std::string strRecord = m_scratch / "standin.txt";
-    ASSERT_TRUE(::SetEnvironmentVariableA(kStandInRecordVariable, strRecord.c_str()));
-
-    SetUpEngine(1, 2010);
-    m_boxes.QueueAnswer(IDNO);
-    m_engine.AddToWin2KWithWHQL(1000);
-    ::SetEnvironmentVariableA(kStandInRecordVariable, nullptr);
-
-    std::string strSeen = ReadWholeFile(strRecord);
-    while (!strSeen.empty() && (strSeen.back() == ' ' || strSeen.back() == '\r' || strSeen.back() == '\n')) {
-        strSeen.pop_back();
-    }
-    EXPECT_EQ(strSeen,
-              "RUNDLL32 printui.dll,PrintUIEntry /if /b \"KORVANE QLX-480\" /f .\\qlx480.inf /r \"COM1:\" /m \"KORVANE QLX-480\"");
-    EXPECT_EQ(m_boxes.Count(), 1u);
-    EXPECT_EQ(TraceLines().back(), "AddToWin2KWithWHQL END");
 }
 
 TEST_F(InstallPaths, PackageChildThatCannotStartIsReportedAndNothingIsRegistered)

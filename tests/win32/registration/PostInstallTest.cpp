@@ -3,6 +3,9 @@
 // and the INF copy gets the full path of its relative source, which Wine fails with 2.
 #include "InstallFixture.h"
 
+#include "BoundedText.h"
+#include "ProductProfile.h"
+
 using namespace install_fixture;
 
 namespace {
@@ -265,6 +268,39 @@ TEST_F(InstallPaths, ProductFolderIsMadeAnewWithTheUninstallerAndSettings)
     EXPECT_FALSE(FileExists(SystemDir() + "\\QLX480_Config.KVN"));
     EXPECT_EQ(m_boxes.Count(), 0u);
     EXPECT_EQ(CountLines("FILE SRC : QLX480_Config.KVN"), 2u);
+}
+
+// A model name that names no folder of its own: nothing is made, emptied or removed in the Windows
+// directory in its place, and the entry gets no uninstaller path.
+TEST_F(InstallPaths, ProductFolderNeedsAModelName)
+{
+    for (const char* pszModel : {"", ".."}) {
+        auto strings = Replace<decltype(&LoadStringA)>("user32.dll", "LoadStringA",
+            [pszModel](auto original, HINSTANCE hInstance, UINT nId, LPSTR pszBuf, int cchBuf) -> int {
+                if (nId != IDS_MODEL_NAME || cchBuf <= 0) {
+                    return original(hInstance, nId, pszBuf, cchBuf);
+                }
+                CopyText(pszBuf, static_cast<size_t>(cchBuf), pszModel);
+                return static_cast<int>(std::strlen(pszBuf));
+            });
+        std::vector<std::string> searched;
+        auto finds = Replace<decltype(&FindFirstFileA)>("kernel32.dll", "FindFirstFileA",
+            [&searched](auto original, LPCSTR pszPattern, LPWIN32_FIND_DATAA pData) {
+                searched.push_back(pszPattern);
+                return original(pszPattern, pData);
+            });
+        // Refused, so that a regression cannot reach the emptying of the folder it names.
+        auto creates = FailCall<decltype(&CreateDirectoryA)>("kernel32.dll", "CreateDirectoryA", ERROR_ACCESS_DENIED,
+                                                             -1, FALSE);
+
+        m_engine.RegisterUninstallInfo();
+        m_engine.CopyFilesOfUtilities();
+
+        EXPECT_EQ(creates.Calls(), 0) << pszModel;
+        EXPECT_EQ(searched, std::vector<std::string>{}) << pszModel;
+        EXPECT_TRUE(DirectoryExists(WindowsDir() + "\\system32")) << pszModel;
+        EXPECT_FALSE(ReadEntryValue("UninstallString").bFound) << pszModel;
+    }
 }
 
 }  // namespace

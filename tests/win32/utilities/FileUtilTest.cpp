@@ -140,6 +140,30 @@ TEST_F(FileUtilTest, OddPathsAreHarmless)
     EXPECT_TRUE(DirectoryExists(scratch.Path()));
 }
 
+// A directory link inside the tree, or as the root itself, is never entered: what it points at
+// keeps every file, and the rest of the tree still goes.
+TEST_F(FileUtilTest, LinksAreNeverFollowed)
+{
+    ScratchDir scratch;
+    MakeFolder(scratch / "victim");
+    MakeFile(scratch / "victim\\precious.txt", true);
+    MakeTree(scratch / "tree");
+    SetFileAttributesA((scratch / "tree").c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    ASSERT_TRUE(MakeDirectoryLink(scratch / "tree\\link", scratch / "victim"));
+    ASSERT_TRUE(MakeDirectoryLink(scratch / "rootlink", scratch / "victim"));
+    ASSERT_EQ(FILE_ATTRIBUTE_REPARSE_POINT,
+              GetFileAttributesA((scratch / "tree\\link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+
+    DeleteDirectoryTree((scratch / "tree").c_str());
+    DeleteDirectoryTree((scratch / "rootlink").c_str());
+
+    EXPECT_TRUE(FileExists(scratch / "victim\\precious.txt"));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY,
+              GetFileAttributesA((scratch / "victim\\precious.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(FileExists(scratch / "tree\\a.txt"));
+    EXPECT_FALSE(DirectoryExists(scratch / "tree\\sub"));
+}
+
 TEST_F(FileUtilTest, LogDeleteFileErrorWritesItsLine)
 {
     EXPECT_FALSE(LogDeleteFileError("C:\\windows\\QLX480.dll", ERROR_FILE_NOT_FOUND));

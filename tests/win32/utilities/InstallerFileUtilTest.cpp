@@ -176,8 +176,9 @@ DirCall DescribeCall(LPCSTR pszPath, LPSECURITY_ATTRIBUTES pAttributes)
 
 }  // namespace
 
-// An existing folder with files is emptied, removed and made again with Everyone's full control,
-// inherited by files and subfolders. Wine keeps no access list on folders, so the descriptor is
+// An existing folder with files is emptied, removed and made again. Administrators and SYSTEM
+// may change it, everyone else only read and run what is in it, inherited by files and subfolders
+// and not widened by the parent. Wine keeps no access list on folders, so the descriptor is
 // checked where it is handed to the system.
 TEST_F(InstallerFileUtilTest, CreateDirectoryWithSAReplacesExistingFolder)
 {
@@ -209,8 +210,9 @@ TEST_F(InstallerFileUtilTest, CreateDirectoryWithSAReplacesExistingFolder)
         EXPECT_TRUE(call.bInherit);
         EXPECT_TRUE(call.bDaclPresent);
         EXPECT_FALSE(call.bDaclDefaulted);
-        // One entry: allow, object and container inherit, generic all, Everyone.
-        EXPECT_EQ("D:(A;OICI;GA;;;WD)", call.strDacl);
+        // Protected; allow, object and container inherit: full control to Administrators and
+        // SYSTEM, read and execute (0x1200a9) to Everyone.
+        EXPECT_EQ("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;WD)", call.strDacl);
     }
     EXPECT_TRUE(HasExactLines({"CreateDirectoryWithSA BEGIN", "CreateDirectoryWithSA END"}));
 }
@@ -227,7 +229,8 @@ TEST_F(InstallerFileUtilTest, CreateDirectoryWithSANewFolder)
     EXPECT_TRUE(DirectoryExists(strFolder));
 }
 
-// Faults: no Everyone identifier (traced, the folder is still made); the protected folder refused
+// Faults: no Everyone identifier (traced; the folder is still made, with its parent's default
+// security rather than a descriptor without a list, which would open it to everyone); the protected folder refused
 // twice (default security at the third call); every call refused (result 0).
 TEST_F(InstallerFileUtilTest, CreateDirectoryWithSAFallbacks)
 {
@@ -235,8 +238,16 @@ TEST_F(InstallerFileUtilTest, CreateDirectoryWithSAFallbacks)
         ScratchDir scratch;
         auto sid = FailCall<decltype(&AllocateAndInitializeSid)>("advapi32.dll", "AllocateAndInitializeSid", 1234, 1,
                                                                  FALSE);
+        std::vector<DirCall> calls;
+        auto hook = Replace<decltype(&CreateDirectoryA)>("kernel32.dll", "CreateDirectoryA",
+            [&](auto original, LPCSTR pszPath, LPSECURITY_ATTRIBUTES pAttributes) {
+                calls.push_back(DescribeCall(pszPath, pAttributes));
+                return original(pszPath, pAttributes);
+            });
         EXPECT_NE(FALSE, CreateDirectoryWithSA((scratch / "nosid").c_str()));
         EXPECT_TRUE(DirectoryExists(scratch / "nosid"));
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_FALSE(calls[0].bAttributes);
         EXPECT_TRUE(HasExactLines({"CreateDirectoryWithSA BEGIN", "Fail to get Everyone SID. (1234)",
                                    "CreateDirectoryWithSA END"}));
     }
