@@ -120,7 +120,8 @@ RunSwitches ParseRunSwitches(const char* pszArgs, bool bAcceptPort)
     const char* pszNext = pszArgs;
     while (NextArgument(pszNext, strArg)) {
         sw.bAny = true;
-        if (sw.bValid && !TakeArgument(strArg, bAcceptPort, sw)) {
+        // Every argument is taken, so a refused one does not hide a later /quiet.
+        if (!TakeArgument(strArg, bAcceptPort, sw) && sw.bValid) {
             sw.bValid = false;
             CopyText(sw.szBadSwitch, strArg.empty() ? "\"\"" : strArg.c_str());
         }

@@ -50,7 +50,7 @@ struct RunSwitches {
 // quotes group blanks into one argument and are dropped. /port= is known only when bAcceptPort
 // (the installer), and takes COM1..COM4, LPT1, LPT2 or USB in any case. A switch given twice is
 // taken once when both agree; two different values, or /norestart with /forcerestart, are
-// refused. An empty /log= value or one that does not fit its buffer is refused. A null text is an
+// refused; the switches around a refused argument are still read. An empty /log= value or one that does not fit its buffer is refused. A null text is an
 // empty command line.
 RunSwitches ParseRunSwitches(const char* pszArgs, bool bAcceptPort);
 

@@ -33,8 +33,8 @@ TEST_P(RunSwitchesTest, ReadsTheArguments)
     EXPECT_EQ(sw.bAny, !c.strArgs.empty() && c.strArgs.find_first_not_of(" \t") != std::string::npos);
     EXPECT_EQ(sw.bValid, c.bValid);
     EXPECT_STREQ(sw.szBadSwitch, c.pszBadSwitch);
+    EXPECT_EQ(sw.bQuiet, c.bQuiet);
     if (c.bValid) {
-        EXPECT_EQ(sw.bQuiet, c.bQuiet);
         EXPECT_EQ(sw.bNoRestart, c.bNoRestart);
         EXPECT_EQ(sw.bForceRestart, c.bForceRestart);
         EXPECT_EQ(sw.bHelp, c.bHelp);
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RunSwitchesTest,
         SwitchCase{"repeatedLogDiffers", "/log=a /log=b", true, false, false, false, false, false, -1, "", "/log=b"},
         SwitchCase{"bothRestarts", "/norestart /forcerestart", true, false, false, false, false, false, -1, "",
                    "/forcerestart"},
-        SwitchCase{"unknown", "/quiet /silent", true, false, false, false, false, false, -1, "", "/silent"},
+        SwitchCase{"unknown", "/silent /quiet", true, false, true, false, false, false, -1, "", "/silent"},
         SwitchCase{"noPrefix", "quiet", true, false, false, false, false, false, -1, "", "quiet"},
         SwitchCase{"prefixOnly", "/", true, false, false, false, false, false, -1, "", "/"},
         SwitchCase{"badPort", "/port=COM5", true, false, false, false, false, false, -1, "", "/port=COM5"},
@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RunSwitchesTest,
         SwitchCase{"logTooLong", "/log=" + kTooLongPath, false, false, false, false, false, false, -1, "",
                    kTooLongShown.c_str()},
         SwitchCase{"valueOnFlag", "/quiet=yes", true, false, false, false, false, false, -1, "", "/quiet=yes"},
-        SwitchCase{"emptyQuotes", "/quiet \"\"", true, false, false, false, false, false, -1, "", "\"\""}),
+        SwitchCase{"emptyQuotes", "/quiet \"\"", true, false, true, false, false, false, -1, "", "\"\""}),
     CaseName);
 
 TEST(RunSwitches, SkipsTheProgramName)
