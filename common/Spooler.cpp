@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "BoundedText.h"
+#include "UnattendedRun.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -98,5 +99,9 @@ bool RestartComputer()
     if (::GetLastError() != ERROR_SUCCESS) {
         return false;
     }
-    return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0) != FALSE;
+    if (!::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0)) {
+        return false;
+    }
+    NoteOutcome(kOutcomeRestartStarted);
+    return true;
 }

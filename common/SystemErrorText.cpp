@@ -1,6 +1,7 @@
 #include "SystemErrorText.h"
 
 #include "BoundedText.h"
+#include "UnattendedRun.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 
@@ -22,6 +23,8 @@ std::string SystemErrorText(DWORD dwError)
 
 int ShowSystemErrorBox(const char* pszHeaderFormat, DWORD dwError, UINT nType)
 {
+    // Every error box marks the run as failed.
+    NoteOutcome(kOutcomeFailure);
     char szHeader[256] = {};
     FormatText(szHeader, sizeof(szHeader), pszHeaderFormat, static_cast<int>(dwError));
     const std::string strText = szHeader + SystemErrorText(dwError);

@@ -14,6 +14,8 @@
 namespace {
 // Written once by StartTraceLog on the dialog thread before the worker exists; only read later.
 char s_szLogPath[256] = "";
+// Set before StartTraceLog when the command line names the log; "" otherwise.
+char s_szChosenPath[256] = "";
 
 // Keeps the lines of the two threads whole: each line is seek-to-end, text, CR LF.
 std::mutex s_writeMutex;
@@ -21,11 +23,29 @@ std::mutex s_writeMutex;
 
 const char* TraceLogPath() { return s_szLogPath; }
 
+void ChooseTraceLogPath(const char* pszPath)
+{
+    std::memset(s_szChosenPath, 0, sizeof(s_szChosenPath));
+    if (pszPath == nullptr || pszPath[0] == '\0') {
+        return;
+    }
+    const DWORD cchFull = ::GetFullPathNameA(pszPath, sizeof(s_szChosenPath), s_szChosenPath, nullptr);
+    if (cchFull == 0 || cchFull >= sizeof(s_szChosenPath)) {
+        // A path that cannot be made whole is taken as given.
+        CopyText(s_szChosenPath, pszPath);
+    }
+}
+
 void StartTraceLog()
 {
     char szWindowsDir[256] = {};
     char szPath[256] = {};
     std::memset(s_szLogPath, 0, sizeof(s_szLogPath));
+    if (s_szChosenPath[0] != '\0') {
+        CopyText(s_szLogPath, s_szChosenPath);
+        ::DeleteFileA(s_szLogPath);
+        return;
+    }
 
     ::GetWindowsDirectoryA(szWindowsDir, sizeof(szWindowsDir));
     // The drive root of the Windows directory ("C:\"), then "\Temp": the doubled separator is

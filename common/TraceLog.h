@@ -9,6 +9,10 @@ extern const char g_szTraceLogName[];
 // Computes the log path, creates the log folder and deletes the log of an earlier run.
 void StartTraceLog();
 
+// A log path given on the command line: StartTraceLog takes it (made absolute against the
+// current folder) in place of the one under <Windows drive>\Temp, and creates no folder.
+void ChooseTraceLogPath(const char* pszPath);
+
 // Appends one line: "hh:mm:ss: " and the expanded message (cut at 1013 characters), then CR LF.
 // Understands %ws for wide strings. Leaves the thread's last-error value as it found it.
 void WriteTraceLog(const char* pszFormat, ...) __attribute__((format(ms_printf, 1, 2)));

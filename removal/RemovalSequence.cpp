@@ -11,6 +11,7 @@
 #include "Spooler.h"
 #include "SystemErrorText.h"
 #include "TraceLog.h"
+#include "UnattendedRun.h"
 
 bool CRemovalEngine::RemoveFromOS()
 {
@@ -38,7 +39,7 @@ void CRemovalEngine::RemoveInstalledDriver()
     if (!printers.bOk) {
         // Nothing has been removed yet: the installer cannot go on without the printer list.
         ShowSystemErrorBox("EnumPrinters Error Code: %d\n\n", printers.dwError, MB_ICONEXCLAMATION);
-        std::exit(0);
+        EndRun(0);
     }
 
     const std::string strDriverName = Profile(ProfileEntry::DriverName);

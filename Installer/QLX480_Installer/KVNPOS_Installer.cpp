@@ -1,6 +1,7 @@
 #include "KVNPOS_Installer.h"
 
 #include "KVNPOS_InstallerDlg.h"
+#include "UnattendedRun.h"
 
 // Shared by every running process of this program file: the instance counter and the titles of
 // the windows a second instance brings to the front (message box, progress dialog, port dialog).
@@ -20,14 +21,19 @@ CKVNPOS_InstallerApp theApp;
 BOOL CKVNPOS_InstallerApp::InitInstance()
 {
     EnableControls();
+    BeginRun(true);
 
     if (!CountInstance(g_instanceSection.nInstances)) {
-        ActivatePreviousInstance();
-        return FALSE;
+        if (!IsQuietRun()) {
+            ActivatePreviousInstance();
+        }
+        NoteOutcome(kOutcomeAnotherInstance);
+        EndRun(0);
     }
     CKVNPOS_InstallerDlg dlg;
+    dlg.KeepHidden(IsQuietRun());
     RunMainDialog(dlg);
-    return FALSE;
+    EndRun(0);
 }
 
 int CKVNPOS_InstallerApp::ActivatePreviousInstance()

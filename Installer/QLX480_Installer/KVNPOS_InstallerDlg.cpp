@@ -15,6 +15,7 @@
 #include "Spooler.h"
 #include "SystemProbe.h"
 #include "TraceLog.h"
+#include "UnattendedRun.h"
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 
@@ -138,18 +139,40 @@ void CKVNPOS_InstallerDlg::RunInstallation()
 {
     char szValue[256] = {};
     if (m_nOSCode < kOsWin2000) {
+        NoteOutcome(kOutcomeOldWindows);
         fw::AppMessageBox("THE DRIVER CAN NOT BE INSTALLED ON THIS OS.", MB_ICONINFORMATION);
-        std::exit(0);
+        EndRun(0);
     }
     m_bInstalling = 1;
-    const char* pszPortDlg = GetDriverInfoFromFile("QLX480", "PORTDLG", szValue, sizeof(szValue));
-    if (WantsPortDialog(pszPortDlg)) {
-        InstallWithPortDialog();
+    if (RunOptions().nPortIndex >= 0) {
+        // The port given on the command line replaces the port dialog and the settings file.
+        InstallOnPort(RunOptions().nPortIndex);
+    } else if (IsQuietRun()) {
+        InstallWithSettingsPort();
     } else {
-        InstallWithConfiguredPort();
+        const char* pszPortDlg = GetDriverInfoFromFile("QLX480", "PORTDLG", szValue, sizeof(szValue));
+        if (WantsPortDialog(pszPortDlg)) {
+            InstallWithPortDialog();
+        } else {
+            InstallWithConfiguredPort();
+        }
     }
     m_bInstalling = 0;
-    std::exit(0);
+    EndRun(0);
+}
+
+void CKVNPOS_InstallerDlg::InstallWithSettingsPort()
+{
+    // A quiet run asks nobody: without a port from the settings file it changes nothing.
+    char szValue[256] = {};
+    const char* pszPort = GetDriverInfoFromFile("QLX480", "PORT", szValue, sizeof(szValue));
+    if (pszPort == nullptr) {
+        WriteTraceLog("No port for a quiet installation: neither /port= nor PORT in the settings file.");
+        NoteOutcome(kOutcomeBadCommandLine);
+        m_bInstalling = 0;
+        EndRun(0);
+    }
+    InstallOnPort(PortIndexFromSetting(pszPort));
 }
 
 void CKVNPOS_InstallerDlg::InstallWithPortDialog()
@@ -157,7 +180,7 @@ void CKVNPOS_InstallerDlg::InstallWithPortDialog()
     if (m_portDlg.DoModal() != IDOK) {
         WriteTraceLog("The driver installation canceled.");
         fw::AppMessageBox("The driver installation canceled.", MB_ICONINFORMATION);
-        std::exit(0);
+        EndRun(0);
     }
     InstallOnPort(m_portDlg.GetPortIndex());
 }
@@ -209,8 +232,14 @@ void CKVNPOS_InstallerDlg::CheckDifferentVersion()
                       "Now it is going to restart your computer to take effect."
                       "\nAfter restarting, you may reinstall the driver again.",
                       MB_ICONINFORMATION);
-    RestartComputer();
-    std::exit(0);
+    NoteOutcome(kOutcomeRestartNeeded);
+    if (MayRestart()) {
+        RestartComputer();
+    } else {
+        fw::AppMessageBox("The computer has not been restarted.\nRestart it, then run the installer again.",
+                          MB_ICONINFORMATION);
+    }
+    EndRun(0);
 }
 
 void CKVNPOS_InstallerDlg::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)

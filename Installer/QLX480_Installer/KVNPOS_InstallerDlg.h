@@ -31,6 +31,9 @@ public:
     void InstallWithPortDialog();
     // Silent route: the port taken from the settings file through a hidden port dialog.
     void InstallWithConfiguredPort();
+    // Quiet route without /port=: the settings file's PORT, whatever PORTDLG says; ends the
+    // program with the bad-command-line code when there is none.
+    void InstallWithSettingsPort();
     // Returns when installation may go on; a different installed version is removed, Windows is
     // asked to restart and the program ends.
     void CheckDifferentVersion();

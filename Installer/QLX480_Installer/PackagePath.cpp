@@ -13,6 +13,7 @@
 #include "PortChoice.h"
 #include "Spooler.h"
 #include "TraceLog.h"
+#include "UnattendedRun.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 
@@ -101,6 +102,7 @@ void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
         WriteTraceLog("\r\nCOMMAND LINE : %s", szCommand);
 
         if (!bStarted) {
+            NoteOutcome(kOutcomeFailure);
             fw::AppMessageBox("CreateProcess failed.", MB_OK);
             WriteTraceLog("CreateProcess failed. (%d)", static_cast<int>(dwError));
             // Nothing was installed: no uninstall entry and no success message for it.
@@ -119,9 +121,10 @@ void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
             // The tool is left running; the installer gives up with its own exit code.
             hProcess.Reset();
             hThread.Reset();
+            NoteOutcome(kOutcomeFailure);
             fw::AppMessageBox("The process could not finish the installation.", MB_OK | MB_ICONHAND);
             WriteTraceLog("WAIT_TIMEOUT");
-            std::exit(-1);
+            EndRun(-1);
         }
         if (INFFileExist(m_strMakerName, m_strDriverName) == 0) {
             CopyINFFile();

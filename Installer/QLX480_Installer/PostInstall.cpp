@@ -34,6 +34,72 @@ void SetTextValue(HKEY hKey, const char* pszName, const char* pszText)
                      static_cast<DWORD>(BoundedTextLength(pszText, kInfPathSize)));
 }
 
+// REG_DWORD value; a failed write is logged with its status.
+void SetNumberValue(HKEY hKey, const char* pszName, DWORD dwValue)
+{
+    const LONG nStatus =
+        ::RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+    if (nStatus != ERROR_SUCCESS) {
+        WriteTraceLog("RegSetValueEx failed : %s, (%d) ", pszName, static_cast<int>(nStatus));
+    }
+}
+
+// Bytes of the files directly inside pszFolder ("" is the current folder); pszPattern picks them.
+ULONGLONG FolderFileBytes(const char* pszFolder, const char* pszPattern)
+{
+    char szSearch[kPathSize];
+    if (!engine_paths::ConcatPath(szSearch, pszFolder, pszPattern)) {
+        return 0;
+    }
+    WIN32_FIND_DATAA find = {};
+    fw::ScopedFind hFind(::FindFirstFileA(szSearch, &find));
+    if (!hFind) {
+        return 0;
+    }
+    ULONGLONG nBytes = 0;
+    do {
+        if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            nBytes += (static_cast<ULONGLONG>(find.nFileSizeHigh) << 32) | find.nFileSizeLow;
+        }
+    } while (::FindNextFileA(hFind.Get(), &find));
+    return nBytes;
+}
+
+// What the list of installed programs shows beside the name: version, maker, icon, size and
+// date, no Change or Repair button, and the command line of an unattended removal.
+void SetProgramListValues(HKEY hKey, const char* pszUninstaller, const char* pszDriverDir)
+{
+    char szText[kPathSize];
+    CopyText(szText, LoadEntry(ProfileEntry::VersionMajor).c_str());
+    AppendText(szText, ".");
+    AppendText(szText, LoadEntry(ProfileEntry::VersionMinor).c_str());
+    AppendText(szText, ".");
+    AppendText(szText, LoadEntry(ProfileEntry::VersionBuild).c_str());
+    SetTextValue(hKey, "DisplayVersion", szText);
+    SetTextValue(hKey, "Publisher", LoadEntry(ProfileEntry::MakerName).c_str());
+    if (pszUninstaller[0] != '\0') {
+        SetTextValue(hKey, "DisplayIcon", pszUninstaller);
+        char szQuiet[kPathSize];
+        FormatText(szQuiet, sizeof(szQuiet), "\"%s\" /quiet", pszUninstaller);
+        if (BoundedTextLength(szQuiet, sizeof(szQuiet)) == BoundedTextLength(pszUninstaller, kPathSize) + 9) {
+            SetTextValue(hKey, "QuietUninstallString", szQuiet);
+        }
+    }
+    SetNumberValue(hKey, "NoModify", 1);
+    SetNumberValue(hKey, "NoRepair", 1);
+
+    // The driver files of this system's architecture and the package's own files, in whole KB.
+    const ULONGLONG nBytes = FolderFileBytes(pszDriverDir, "*") + FolderFileBytes(".\\", "*.exe") +
+                             FolderFileBytes(".\\", "*.inf") + FolderFileBytes(".\\", kSettingsFile);
+    SetNumberValue(hKey, "EstimatedSize", static_cast<DWORD>((nBytes + 1023) / 1024));
+
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    FormatText(szText, sizeof(szText), "%04u%02u%02u", static_cast<unsigned>(st.wYear),
+               static_cast<unsigned>(st.wMonth), static_cast<unsigned>(st.wDay));
+    SetTextValue(hKey, "InstallDate", szText);
+}
+
 // Deletes HKLM\pszKey with everything below it in the 64-bit view. The view-aware deletion takes
 // one key at a time, so the subkeys go first, deepest first. The status of the last deletion.
 LONG DeleteKeyTree64(const char* pszKey, int nDepth = 0)
@@ -188,7 +254,7 @@ void CInstallEngine::RegisterUninstallInfo()
 
     // The uninstaller inside the product folder; not written when the path cannot be named whole.
     char szFolder[kPathSize];
-    char szUninstaller[kPathSize];
+    char szUninstaller[kPathSize] = "";
     if (ProductFolder(szFolder) && JoinPath(szUninstaller, szFolder, LoadEntry(ProfileEntry::UninstallerExe).c_str())) {
         SetTextValue(hKey.Get(), "UninstallString", szUninstaller);
     }
@@ -196,6 +262,7 @@ void CInstallEngine::RegisterUninstallInfo()
     if (!m_strInfName.empty()) {
         SetTextValue(hKey.Get(), "InfFile", m_strInfName.c_str());
     }
+    SetProgramListValues(hKey.Get(), szUninstaller, m_strDriverDir.c_str());
 }
 
 void CInstallEngine::CopyFilesOfUtilities()

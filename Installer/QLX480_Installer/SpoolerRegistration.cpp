@@ -14,6 +14,7 @@
 #include "SystemErrorText.h"
 #include "TraceLog.h"
 #include "framework/Handles.h"
+#include "UnattendedRun.h"
 #include "framework/MessageBox.h"
 
 namespace {
@@ -227,5 +228,5 @@ int CInstallEngine::AddPrinterToSystem(int nPortCode, std::string strPrinterName
     // Without a printer object the installation cannot go on: report it and end the installer.
     ShowErrorBox("AddPrinter, Error Code: %d\n\n", dwError);
     step.End();
-    std::exit(0);
+    EndRun(0);
 }

@@ -1,6 +1,7 @@
 #include "KVNPOS_Uninstaller.h"
 
 #include "KVNPOS_UninstallerDlg.h"
+#include "UnattendedRun.h"
 
 // Shared by every running process of this program file: the instance counter and the titles of
 // the windows a second instance brings to the front (the dialog, then a message box).
@@ -19,14 +20,19 @@ CKVNPOS_UninstallerApp theApp;
 BOOL CKVNPOS_UninstallerApp::InitInstance()
 {
     EnableControls();
+    BeginRun(false);
 
     if (!CountInstance(g_instanceSection.nInstances)) {
-        ActivatePreviousInstance();
-        return FALSE;
+        if (!IsQuietRun()) {
+            ActivatePreviousInstance();
+        }
+        NoteOutcome(kOutcomeAnotherInstance);
+        EndRun(0);
     }
     CKVNPOS_UninstallerDlg dlg;
+    dlg.KeepHidden(IsQuietRun());
     RunMainDialog(dlg);
-    return FALSE;
+    EndRun(0);
 }
 
 int CKVNPOS_UninstallerApp::ActivatePreviousInstance()

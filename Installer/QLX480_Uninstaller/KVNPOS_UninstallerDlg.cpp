@@ -16,6 +16,7 @@
 #include "SystemErrorText.h"
 #include "SystemProbe.h"
 #include "TraceLog.h"
+#include "UnattendedRun.h"
 #include "UninstallerRes.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
@@ -119,7 +120,7 @@ void CKVNPOS_UninstallerDlg::ShowPrinterObjects()
 
     m_nPrinterObjects = AddPrinterObjectsToList();
     if (m_nPrinterObjects < 0) {
-        std::exit(0);
+        EndRun(0);
     }
     if (m_nPrinterObjects == 0) {
         m_strWork = LoadEntry(ProfileEntry::DriverName);
@@ -132,9 +133,10 @@ void CKVNPOS_UninstallerDlg::ShowPrinterObjects()
         }
         m_strWork = LoadEntry(ProfileEntry::ModelName);
         const std::string strMessage = "The " + m_strWork + " driver does not exist on this system.";
+        NoteOutcome(kOutcomeNothingInstalled);
         fw::AppMessageBox(strMessage.c_str(), MB_ICONINFORMATION);
         DeleteUninstallInfoFromReg();
-        std::exit(0);
+        EndRun(0);
     }
 
     m_btnUninstall.EnableWindow(FALSE);
@@ -148,6 +150,12 @@ void CKVNPOS_UninstallerDlg::ShowPrinterObjects()
         m_checkList.SetCheck(nIndex, 1);
     }
     m_btnUninstall.EnableWindow(TRUE);
+    // A quiet run takes every printer object, as if the user pressed Uninstall with all ticked.
+    if (IsQuietRun()) {
+        m_btnCancel.EnableWindow(FALSE);
+        m_bUninstalling = 1;
+        OnUninstall();
+    }
 }
 
 int CKVNPOS_UninstallerDlg::AddPrinterObjectsToList()
@@ -314,7 +322,7 @@ void CKVNPOS_UninstallerDlg::RunUninstallation()
         StatusNote("The uninstallation has been completed.", false, 0);
         m_bUninstalling = 0;
         ::Sleep(2000);
-        std::exit(0);
+        EndRun(0);
     }
 
     StatusNote("Removing printer-drivers...", true, 1000);
@@ -336,7 +344,7 @@ void CKVNPOS_UninstallerDlg::RunUninstallation()
     if (nAnswer == IDYES) {
         StatusNote("The uninstallation has been completed.", false, 1000);
         RestartComputer();
-        std::exit(0);
+        EndRun(0);
     }
     // Declined: the dialog closes the standard way for OK and the program ends.
     OnOK();

@@ -130,7 +130,7 @@ INT_PTR Dialog::DoModal()
     if (bOwnerDisabled) {
         ::EnableWindow(hOwner, FALSE);
     }
-    if (!m_bEndModal) {
+    if (!m_bEndModal && !m_bKeepHidden) {
         ::ShowWindow(hWnd, SW_SHOWNORMAL);  // templates need not be visible; the loop shows them
     }
 

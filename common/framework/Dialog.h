@@ -72,6 +72,8 @@ public:
     BOOL Create(UINT nTemplateId, Dialog* pParent = nullptr);
     BOOL DestroyWindow();
     BOOL ShowWindow(int nCmdShow) const { return ::ShowWindow(m_hWnd, nCmdShow); }
+    // A modal dialog that stays hidden runs its loop and its handlers but is never shown.
+    void KeepHidden(bool bHidden) { m_bKeepHidden = bHidden; }
 
     // Moves data between the controls and the fields; bSaveAndValidate TRUE reads the controls.
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -112,6 +114,7 @@ private:
 
     std::vector<Control*> m_controls;
     bool m_bModal = false;
+    bool m_bKeepHidden = false;
     bool m_bEndModal = false;
     INT_PTR m_nModalResult = -1;
 };

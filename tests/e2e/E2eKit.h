@@ -89,13 +89,16 @@ inline bool Contains(const std::vector<std::string>& texts, const std::string& s
     return false;
 }
 
-// A started program: its exit code once it has ended.
+// A started program (with the arguments given, if any): its exit code once it has ended.
 class Program {
 public:
-    explicit Program(const char* pszExe)
+    explicit Program(const char* pszExe, const char* pszArgs = nullptr)
     {
         const std::string strPath = std::string(kPackage) + "\\" + pszExe;
         std::string strCmd = "\"" + strPath + "\"";
+        if (pszArgs != nullptr) {
+            strCmd = strCmd + " " + pszArgs;
+        }
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         m_bStarted = ::CreateProcessA(strPath.c_str(), &strCmd[0], nullptr, nullptr, FALSE, 0, nullptr, kPackage,
@@ -113,6 +116,7 @@ public:
         }
     }
     bool Started() const { return m_bStarted; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
     // The exit code, or -999 when it is still running after the time-out.
     long Wait(DWORD dwTimeoutMs = 20000)
     {

@@ -69,7 +69,7 @@ TEST_F(InstallPaths, ManualFirstInstallationOnLpt1RegistersEverythingAndAsksToRe
     ExpectTextValue("DisplayName", kDisplayName);
     ExpectTextValue("UninstallString", ProductDir() + "\\QLX480_Uninstaller.exe");
     ExpectTextValue("InfFile", InfDir() + "\\qlx480.inf");
-    EXPECT_EQ(EntryShape(), std::make_pair(3, 0));
+    EXPECT_EQ(EntryShape(), std::make_pair(11, 0));
 
     EXPECT_EQ(ReadWholeFile(ProductDir() + "\\QLX480_Uninstaller.exe"), "stand-in uninstaller");
     EXPECT_EQ(ReadWholeFile(ProductDir() + "\\QLX480_Config.KVN"), ReadWholeFile(m_scratch / "QLX480_Config.KVN"));
@@ -269,7 +269,7 @@ TEST_F(InstallPaths, PackageCommandLinesForEveryPortWithAndWithoutTheInstalledDr
                 ASSERT_EQ(boxes.size(), 1u) << strCase;
                 EXPECT_EQ(boxes[0].strText, bUsb ? kReplugMessage : kRestartQuestion) << strCase;
                 EXPECT_EQ(boxes[0].uType, static_cast<UINT>(bUsb ? MB_ICONINFORMATION : MB_YESNO | MB_ICONQUESTION));
-                EXPECT_EQ(EntryShape(), std::make_pair(3, 0)) << strCase;
+                EXPECT_EQ(EntryShape(), std::make_pair(11, 0)) << strCase;
                 ExpectTextValue("InfFile", InfDir() + "\\qlx480.inf");
                 EXPECT_EQ(m_positions, (std::vector<WPARAM>{100, 100})) << strCase;
                 ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);

@@ -184,7 +184,7 @@ TEST_F(InstallPaths, InfCopyFromTheRelativeSourceFailsUnderWineAndLeavesNoInfFil
                                  "SetupCopyOEMInf failed : (2)", "INF FILE NAME : ", "CopyINFFile END"}));
 
     m_engine.RegisterUninstallInfo();
-    EXPECT_EQ(EntryShape(), std::make_pair(2, 0));
+    EXPECT_EQ(EntryShape(), std::make_pair(10, 0));
     EXPECT_FALSE(ReadEntryValue("InfFile").bFound);
 }
 
@@ -207,7 +207,7 @@ TEST_F(InstallPaths, InfAlreadyInstalledIsReplacedInPlaceWithoutABox)
     }
 }
 
-TEST_F(InstallPaths, UninstallEntryIsMadeAfreshWithOnlyItsThreeValues)
+TEST_F(InstallPaths, UninstallEntryIsMadeAfreshWithOnlyItsOwnValues)
 {
     // An older entry with values and subkeys of its own, in the 64-bit view.
     HKEY hKey = nullptr;
@@ -224,10 +224,11 @@ TEST_F(InstallPaths, UninstallEntryIsMadeAfreshWithOnlyItsThreeValues)
 
     m_engine.m_strInfName = "C:\\windows\\inf\\oem7.inf";
     m_engine.RegisterUninstallInfo();
-    EXPECT_EQ(EntryShape(), std::make_pair(3, 0));
+    EXPECT_EQ(EntryShape(), std::make_pair(11, 0));
     ExpectTextValue("DisplayName", kDisplayName);
     ExpectTextValue("UninstallString", ProductDir() + "\\QLX480_Uninstaller.exe");
     ExpectTextValue("InfFile", "C:\\windows\\inf\\oem7.inf");
+    ExpectTextValue("Publisher", "KORVANE");
     for (const std::string& strLine : TraceLines()) {
         EXPECT_EQ(strLine.find("failed"), std::string::npos) << strLine;
     }
