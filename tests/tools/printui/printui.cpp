@@ -219,9 +219,12 @@ bool InstallDriver(const Command& command, bool bRegister, std::wstring* pstrPro
     driver.pDependentFiles = const_cast<wchar_t*>(strDependent.c_str());
     driver.pMonitorName = const_cast<wchar_t*>(monitor.first.c_str());
     driver.pDefaultDataType = const_cast<wchar_t*>(L"RAW");
-    return ::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES) != FALSE;
+    // The spooler copies the driver files from the package into its driver folder.
+    return ::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                                 APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) != FALSE;
 }
 
+// The printer takes the INF's print processor, or the system's own when that one is not there.
 bool AddPrinterOnPort(const Command& command, const std::wstring& strProcessor)
 {
     PRINTER_INFO_2W printer = {};
@@ -231,6 +234,10 @@ bool AddPrinterOnPort(const Command& command, const std::wstring& strProcessor)
     printer.pPrintProcessor = const_cast<wchar_t*>(strProcessor.empty() ? L"winprint" : strProcessor.c_str());
     printer.pDatatype = const_cast<wchar_t*>(L"RAW");
     HANDLE hPrinter = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    if (hPrinter == nullptr && !strProcessor.empty()) {
+        printer.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
+        hPrinter = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    }
     if (hPrinter == nullptr) {
         return false;
     }
