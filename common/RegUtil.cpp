@@ -135,16 +135,18 @@ void GrantAndDeleteRegKey(const char* pszFullPath, const char* pszSubKey, int bW
 
 bool DeleteRegKeyByRule(const char* pszKey, int bWow64)
 {
-    // Both lines carry the thread's last error, not the returned status.
+    // Neither call sets the thread's last error: both lines carry the status the call returned.
     if (bWow64) {
-        if (MyRegDeleteKeyEx(HKEY_LOCAL_MACHINE, pszKey, KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) {
-            WriteTraceLog("MyRegDeleteKeyEx failed : %s (%d) ", pszKey, static_cast<int>(::GetLastError()));
+        const LONG nStatus = MyRegDeleteKeyEx(HKEY_LOCAL_MACHINE, pszKey, KEY_WOW64_64KEY, 0);
+        if (nStatus != ERROR_SUCCESS) {
+            WriteTraceLog("MyRegDeleteKeyEx failed : %s (%d) ", pszKey, static_cast<int>(nStatus));
             return false;
         }
         return true;
     }
-    if (::SHDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey) != ERROR_SUCCESS) {
-        WriteTraceLog("SHDeleteKey failed : %s (%d) ", pszKey, static_cast<int>(::GetLastError()));
+    const DWORD dwStatus = ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
+    if (dwStatus != ERROR_SUCCESS) {
+        WriteTraceLog("SHDeleteKey failed : %s (%d) ", pszKey, static_cast<int>(dwStatus));
         return false;
     }
     return true;

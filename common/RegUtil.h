@@ -27,5 +27,5 @@ void GrantAndDeleteRegKey(const char* pszFullPath, const char* pszSubKey, int bW
 
 // Deletes HKEY_LOCAL_MACHINE\pszKey: under WOW64 in the 64-bit view (the key alone, it must have
 // no subkeys), otherwise with SHDeleteKeyA (the whole tree). A failure is traced with the key and
-// the thread's last error. True when the key was deleted.
+// the status the call returned. True when the key was deleted.
 bool DeleteRegKeyByRule(const char* pszKey, int bWow64);

@@ -12,6 +12,7 @@
 #include "BoundedText.h"
 #include "FileUtil.h"
 #include "HardwareId.h"
+#include "InfFileList.h"
 #include "RegUtil.h"
 #include "Spooler.h"
 #include "TraceLog.h"
@@ -120,15 +121,7 @@ void CRemovalEngine::DeleteINFFile()
     WriteTraceLog("KEY NAME : %s", szKey);
 
     // The system's INF files, two calls: the size, then the list of names.
-    std::vector<char> list;
-    DWORD cbList = 0;
-    ::SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, nullptr, 0, &cbList);
-    if (cbList > 0) {
-        list.assign(cbList, '\0');
-        if (!::SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, list.data(), cbList, &cbList)) {
-            list.clear();
-        }
-    }
+    const std::vector<char> list = SystemInfFileList();
 
     const bool bUninstallCall = m_context.Wow64() || m_context.OSCode() >= 2007;
     bool bFound = false;

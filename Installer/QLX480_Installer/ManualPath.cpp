@@ -13,6 +13,7 @@
 #include "EnginePaths.h"
 #include "FileUtil.h"
 #include "HardwareId.h"
+#include "InfFileList.h"
 #include "InstallEngine.h"
 #include "InstallerFileUtil.h"
 #include "PortChoice.h"
@@ -227,15 +228,8 @@ int CInstallEngine::INFFileExist(std::string strSection, std::string strKey)
     CopyText(szKey, strKey.c_str());
     WriteTraceLog("KEY NAME : %s", szKey);
 
-    // The list of the system's INF folder: names each ended by a zero byte. Two zero bytes more
-    // than asked for, so that the walk ends inside the buffer whatever the call wrote.
-    DWORD cbList = 0;
-    ::SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, nullptr, 0, &cbList);
-    std::vector<char> list(static_cast<size_t>(cbList) + 2, '\0');
-    DWORD cbNeeded = 0;
-    if (!::SetupGetInfFileListA(nullptr, INF_STYLE_WIN4, list.data(), cbList, &cbNeeded)) {
-        list.assign(2, '\0');
-    }
+    // The list of the system's INF folder: names each ended by a zero byte.
+    const std::vector<char> list = SystemInfFileList();
 
     int nResult = 0;
     ForEachMultiSz(list.data(), list.size(), [&](const char* pchName, size_t cchName) {

@@ -162,10 +162,17 @@ void CInstallEngine::CopyINFFile()
 {
     TraceStep step("CopyINFFile");
 
-    // The INF at the root of the package, not in the driver folder.
+    // The INF at the root of the package, not in the driver folder. The call takes the full path
+    // of the source INF, so the relative name is resolved against the current folder; a path that
+    // cannot be resolved whole is passed as it is and the call reports it.
+    char szRelative[kPathSize];
+    CopyText(szRelative, ".\\");
+    AppendText(szRelative, m_strInfName.c_str());
     char szSource[kPathSize];
-    CopyText(szSource, ".\\");
-    AppendText(szSource, m_strInfName.c_str());
+    const DWORD cchFull = ::GetFullPathNameA(szRelative, sizeof(szSource), szSource, nullptr);
+    if (cchFull == 0 || cchFull >= sizeof(szSource)) {
+        CopyText(szSource, szRelative);
+    }
     WriteTraceLog("Inf File Name : %s", szSource);
 
     char szDest[kInfPathSize] = {};

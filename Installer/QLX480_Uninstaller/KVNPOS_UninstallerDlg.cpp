@@ -256,12 +256,17 @@ void CKVNPOS_UninstallerDlg::DeleteUninstallInfoFromReg()
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, samAccess, hKey.Receive()) != ERROR_SUCCESS) {
         return;
     }
+    // The failure lines carry the status the call returned: neither call sets the last error.
     if (m_bWow64) {
-        if (MyRegDeleteKeyEx(HKEY_LOCAL_MACHINE, szKey, KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) {
-            WriteTraceLog("MyRegDeleteKeyEx failed : %s (%d) ", szKey, static_cast<int>(::GetLastError()));
+        const LONG nStatus = MyRegDeleteKeyEx(HKEY_LOCAL_MACHINE, szKey, KEY_WOW64_64KEY, 0);
+        if (nStatus != ERROR_SUCCESS) {
+            WriteTraceLog("MyRegDeleteKeyEx failed : %s (%d) ", szKey, static_cast<int>(nStatus));
         }
-    } else if (::SHDeleteKeyA(HKEY_LOCAL_MACHINE, szKey) != ERROR_SUCCESS) {
-        WriteTraceLog("SHDeleteKey failed : %s (%d) ", szKey, static_cast<int>(::GetLastError()));
+    } else {
+        const DWORD dwStatus = ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, szKey);
+        if (dwStatus != ERROR_SUCCESS) {
+            WriteTraceLog("SHDeleteKey failed : %s (%d) ", szKey, static_cast<int>(dwStatus));
+        }
     }
 }
 

@@ -92,16 +92,17 @@ inline bool Contains(const std::vector<std::string>& texts, const std::string& s
 // A started program (with the arguments given, if any): its exit code once it has ended.
 class Program {
 public:
-    explicit Program(const char* pszExe, const char* pszArgs = nullptr)
+    // pszExe from pszFolder (the package unless given), started in that folder with pszArgs.
+    explicit Program(const char* pszExe, const char* pszArgs = nullptr, const char* pszFolder = kPackage)
     {
-        const std::string strPath = std::string(kPackage) + "\\" + pszExe;
+        const std::string strPath = std::string(pszFolder) + "\\" + pszExe;
         std::string strCmd = "\"" + strPath + "\"";
         if (pszArgs != nullptr) {
             strCmd = strCmd + " " + pszArgs;
         }
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
-        m_bStarted = ::CreateProcessA(strPath.c_str(), &strCmd[0], nullptr, nullptr, FALSE, 0, nullptr, kPackage,
+        m_bStarted = ::CreateProcessA(strPath.c_str(), &strCmd[0], nullptr, nullptr, FALSE, 0, nullptr, pszFolder,
                                       &si, &m_pi) != FALSE;
     }
     ~Program()
@@ -165,11 +166,15 @@ inline void RemoveInstallation()
     }
     RemoveTree("C:\\windows\\QLX-480");
     ::DeleteFileA("C:\\windows\\system32\\QLX480_Config.KVN");
+    // The INF copy, which Wine names after its source.
+    ::DeleteFileA("C:\\windows\\inf\\qlx480.inf");
+    ::DeleteFileA("C:\\windows\\inf\\qlx480.pnf");
 }
 
-// Answers every message box with the caption until the program ends: "No" where there is one
-// (the restart question), else "OK". The texts of the boxes, in order.
-inline std::vector<std::string> AnswerBoxesUntilExit(Program& program, const char* pszCaption, long* pnExitCode)
+// Answers every message box with the caption until the program ends: pszAnswer ("&No" unless
+// given) where the box has it (the restart question), else "OK". The texts of the boxes, in order.
+inline std::vector<std::string> AnswerBoxesUntilExit(Program& program, const char* pszCaption, long* pnExitCode,
+                                                     const char* pszAnswer = "&No")
 {
     std::vector<std::string> texts;
     const ULONGLONG nDeadline = ::GetTickCount64() + 120000;
@@ -185,7 +190,7 @@ inline std::vector<std::string> AnswerBoxesUntilExit(Program& program, const cha
             continue;
         }
         const std::string strText = ItemText(hBox, 0xFFFF);
-        HWND hButton = ChildByText(hBox, "&No");
+        HWND hButton = ChildByText(hBox, pszAnswer);
         if (hButton == nullptr) {
             hButton = ChildByText(hBox, "OK");
         }

@@ -1,8 +1,10 @@
 // qlxstate: prints the spooler and registry state the setup programs touch, in a
 // stable form for the demo and for end-to-end tests to compare.
 //
-//   qlxstate [printers] [drivers] [monitors] [processors] [uninstall]
-// With no argument every section is printed. Lists are sorted by name.
+//   qlxstate [printers] [drivers] [monitors] [processors] [uninstall] [forms] [keys] [files]
+// With no argument the first five sections are printed. Lists are sorted by name. The last three
+// list, one record a line, the form names, the product's registry keys in both registry views and
+// the files of the folders the programs write to (for before/after comparisons).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -187,6 +189,157 @@ void Uninstall()
     }
 }
 
+
+void Forms()
+{
+    std::printf("[forms]\n");
+    DWORD dwCount = 0;
+    std::vector<BYTE> buf = Enumerate("EnumFormsA", dwCount, [](BYTE* p, DWORD cb, DWORD* pNeeded, DWORD* pCount) {
+        HANDLE hPrinter = nullptr;
+        if (!OpenPrinterA(nullptr, &hPrinter, nullptr)) {
+            return FALSE;
+        }
+        const BOOL bOk = EnumFormsA(hPrinter, 1, p, cb, pNeeded, pCount);
+        ClosePrinter(hPrinter);
+        return bOk;
+    });
+    auto* pInfo = reinterpret_cast<FORM_INFO_1A*>(buf.data());
+    std::vector<std::string> names;
+    for (DWORD i = 0; i < dwCount; ++i) {
+        names.push_back(Str(pInfo[i].pName));
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        std::printf("  %s\n", name.c_str());
+    }
+}
+
+// One line per key and per value, each naming the view and the whole key path.
+void DumpKey(std::vector<std::string>& lines, const char* pszView, REGSAM samView, const std::string& strKey)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, KEY_READ | samView, &hKey) != ERROR_SUCCESS) {
+        return;
+    }
+    const std::string strHead = std::string("  ") + pszView + " HKLM\\" + strKey;
+    lines.push_back(strHead);
+    for (DWORD i = 0;; ++i) {
+        char szName[16384];
+        DWORD cchName = sizeof(szName);
+        DWORD dwType = 0;
+        BYTE data[4096] = {};
+        DWORD cbData = sizeof(data) - 2;
+        if (RegEnumValueA(hKey, i, szName, &cchName, nullptr, &dwType, data, &cbData) != ERROR_SUCCESS) {
+            break;
+        }
+        std::string strData;
+        if (dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_MULTI_SZ) {
+            for (DWORD n = 0; n < cbData; ++n) {
+                strData += data[n] == 0 ? '|' : static_cast<char>(data[n]);
+            }
+        } else if (dwType == REG_DWORD && cbData == 4) {
+            strData = std::to_string(*reinterpret_cast<DWORD*>(data));
+        } else {
+            strData = std::to_string(cbData) + " bytes";
+        }
+        lines.push_back(strHead + " : " + szName + " = (" + std::to_string(dwType) + ") " + strData);
+    }
+    std::vector<std::string> subKeys;
+    for (DWORD i = 0;; ++i) {
+        char szName[256];
+        DWORD cchName = sizeof(szName);
+        if (RegEnumKeyExA(hKey, i, szName, &cchName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        subKeys.push_back(szName);
+    }
+    RegCloseKey(hKey);
+    for (const std::string& strSub : subKeys) {
+        DumpKey(lines, pszView, samView, strKey + "\\" + strSub);
+    }
+}
+
+void Keys()
+{
+    std::printf("[keys]\n");
+    const std::string strPrint = "SYSTEM\\CurrentControlSet\\Control\\Print\\";
+    const std::string keys[] = {
+        kUninstallKey,
+        strPrint + "Monitors\\KVN Language Monitor QLX-480",
+        strPrint + "Environments\\Windows x64\\Drivers\\Version-3\\KORVANE QLX-480",
+        strPrint + "Environments\\Windows x64\\Print Processors\\KVN PRINT PROCESSOR QLX-480",
+        strPrint + "Environments\\Windows NT x86\\Drivers\\Version-3\\KORVANE QLX-480",
+        strPrint + "Environments\\Windows NT x86\\Print Processors\\KVN PRINT PROCESSOR QLX-480",
+        strPrint + "Printers\\KORVANE QLX-480",
+        "SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\KORVANE_QLX-480",
+        "SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\KORVANE_QLX-480",
+    };
+    std::vector<std::string> lines;
+    for (const std::string& strKey : keys) {
+        DumpKey(lines, "64", KEY_WOW64_64KEY, strKey);
+        DumpKey(lines, "32", KEY_WOW64_32KEY, strKey);
+    }
+    std::sort(lines.begin(), lines.end());
+    for (const std::string& line : lines) {
+        std::printf("%s\n", line.c_str());
+    }
+}
+
+// The files of a folder (with sizes), and of its subfolders when bDeep.
+void ListFolder(std::vector<std::string>& lines, const std::string& strFolder, bool bDeep, bool bSizes)
+{
+    WIN32_FIND_DATAA find;
+    HANDLE hFind = FindFirstFileA((strFolder + "\\*").c_str(), &find);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::string strName = find.cFileName;
+        if (strName == "." || strName == "..") {
+            continue;
+        }
+        const std::string strPath = strFolder + "\\" + strName;
+        if (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            lines.push_back("  " + strPath + "\\");
+            if (bDeep) {
+                ListFolder(lines, strPath, true, bSizes);
+            }
+        } else {
+            lines.push_back("  " + strPath + (bSizes ? " " + std::to_string(find.nFileSizeLow) : std::string()));
+        }
+    } while (FindNextFileA(hFind, &find));
+    FindClose(hFind);
+}
+
+void Files()
+{
+    std::printf("[files]\n");
+    char szWindows[MAX_PATH] = "";
+    char szSystem[MAX_PATH] = "";
+    char szDrivers[MAX_PATH] = "";
+    char szProcessors[MAX_PATH] = "";
+    DWORD cbNeeded = 0;
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    GetSystemDirectoryA(szSystem, MAX_PATH);
+    GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(kEnvironment), 1, reinterpret_cast<BYTE*>(szDrivers),
+                               sizeof(szDrivers), &cbNeeded);
+    GetPrintProcessorDirectoryA(nullptr, const_cast<char*>(kEnvironment), 1, reinterpret_cast<BYTE*>(szProcessors),
+                                sizeof(szProcessors), &cbNeeded);
+    const std::string strWindows = szWindows;
+    std::vector<std::string> lines;
+    ListFolder(lines, szDrivers, true, true);
+    ListFolder(lines, szProcessors, true, true);
+    ListFolder(lines, szSystem, false, false);
+    ListFolder(lines, strWindows, false, false);
+    ListFolder(lines, strWindows + "\\inf", false, false);
+    ListFolder(lines, strWindows + "\\QLX-480", true, true);
+    ListFolder(lines, strWindows.substr(0, 2) + "\\KORVANE Printer Driver", true, true);
+    std::sort(lines.begin(), lines.end());
+    for (const std::string& line : lines) {
+        std::printf("%s\n", line.c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -197,21 +350,23 @@ int main(int argc, char** argv)
         const char* pszName;
         void (*pfn)();
     };
-    static const Section sections[] = {{"printers", Printers},     {"drivers", Drivers},
-                                       {"monitors", Monitors},     {"processors", Processors},
-                                       {"uninstall", Uninstall}};
+    static const Section sections[] = {{"printers", Printers},   {"drivers", Drivers},     {"monitors", Monitors},
+                                       {"processors", Processors}, {"uninstall", Uninstall}, {"forms", Forms},
+                                       {"keys", Keys},             {"files", Files}};
+    const size_t nDefaultSections = 5;
     for (int i = 1; i < argc; ++i) {
         bool bKnown = false;
         for (const Section& s : sections) {
             bKnown = bKnown || std::strcmp(argv[i], s.pszName) == 0;
         }
         if (!bKnown) {
-            std::printf("usage: qlxstate [printers] [drivers] [monitors] [processors] [uninstall]\n");
+            std::printf("usage: qlxstate [printers] [drivers] [monitors] [processors] [uninstall] [forms] [keys] "
+                        "[files]\n");
             return 2;
         }
     }
     for (const Section& s : sections) {
-        bool bWanted = argc == 1;
+        bool bWanted = argc == 1 && &s < sections + nDefaultSections;
         for (int i = 1; i < argc; ++i) {
             bWanted = bWanted || std::strcmp(argv[i], s.pszName) == 0;
         }

@@ -372,44 +372,25 @@ protected:
             return TRUE;
         });
 
-    // The INF copy: recorded, and given the full path of a relative source so that Wine's call
-    // does the copy (it fails a relative one with 2). m_bRelativeAsGiven hands it over unchanged.
+    // The INF copy: recorded; m_dwFailInfCopyWith fails it with that error.
     struct InfCopy {
         std::string strSource;
         DWORD dwMediaType;
         DWORD dwStyle;
     };
     std::vector<InfCopy> m_infSources;
-    bool m_bRelativeAsGiven = false;
+    DWORD m_dwFailInfCopyWith = 0;
     Hook<decltype(&SetupCopyOEMInfA)> m_infCopy = Replace<decltype(&SetupCopyOEMInfA)>("setupapi.dll",
         "SetupCopyOEMInfA",
         [this](auto original, PCSTR pszSource, PCSTR pszLocation, DWORD dwMediaType, DWORD dwStyle, PSTR pszDest,
                DWORD cbDest, PDWORD pcbRequired, PSTR* ppszComponent) -> BOOL {
             m_infSources.push_back({pszSource != nullptr ? pszSource : "(null)", dwMediaType, dwStyle});
-            char szFull[MAX_PATH] = "";
-            if (!m_bRelativeAsGiven && pszSource != nullptr &&
-                ::GetFullPathNameA(pszSource, sizeof(szFull), szFull, nullptr) != 0) {
-                pszSource = szFull;
+            if (m_dwFailInfCopyWith != 0) {
+                ::SetLastError(m_dwFailInfCopyWith);
+                return FALSE;
             }
             return original(pszSource, pszLocation, dwMediaType, dwStyle, pszDest, cbDest, pcbRequired,
                             ppszComponent);
-        });
-
-    // The INF folder's list, which Wine's call leaves empty: the test's own list (empty by default).
-    std::string m_strInfList;
-    Hook<decltype(&SetupGetInfFileListA)> m_infList = Replace<decltype(&SetupGetInfFileListA)>("setupapi.dll",
-        "SetupGetInfFileListA",
-        [this](auto, PCSTR, DWORD, PSTR pszBuffer, DWORD cbBuffer, PDWORD pcbRequired) -> BOOL {
-            const std::string strList = m_strInfList + std::string(1, '\0');
-            if (pcbRequired != nullptr) {
-                *pcbRequired = static_cast<DWORD>(strList.size());
-            }
-            if (pszBuffer == nullptr || cbBuffer < strList.size()) {
-                ::SetLastError(pszBuffer == nullptr ? ERROR_SUCCESS : ERROR_INSUFFICIENT_BUFFER);
-                return pszBuffer == nullptr;
-            }
-            std::memcpy(pszBuffer, strList.data(), strList.size());
-            return TRUE;
         });
 
     // The printer-installation child: recorded, then started for real (Wine's tool installs

@@ -41,8 +41,8 @@ TEST_F(InstallPaths, ManualFirstInstallationOnLpt1RegistersEverythingAndAsksToRe
         "AddPrinterToSystem BEGIN",
         "AddPrinterToSystem END",
         "CopyINFFile BEGIN",
-        "Inf File Name : .\\qlx480.inf",
-        "Inf File Name : .\\qlx480.inf",
+        "Inf File Name : " + m_scratch / "qlx480.inf",
+        "Inf File Name : " + m_scratch / "qlx480.inf",
         "INF FILE NAME : " + InfDir() + "\\qlx480.inf",
         "CopyINFFile END",
         "DeleteFilesUsed BEGIN",
@@ -85,7 +85,7 @@ TEST_F(InstallPaths, ManualFirstInstallationOnLpt1RegistersEverythingAndAsksToRe
     }
 
     ASSERT_EQ(m_infSources.size(), 1u);
-    EXPECT_EQ(m_infSources[0].strSource, ".\\qlx480.inf");
+    EXPECT_EQ(m_infSources[0].strSource, m_scratch / "qlx480.inf");
     EXPECT_EQ(m_infSources[0].dwMediaType, static_cast<DWORD>(SPOST_PATH));
     EXPECT_EQ(m_infSources[0].dwStyle, static_cast<DWORD>(SP_COPY_NOOVERWRITE));
 
@@ -315,7 +315,6 @@ TEST_F(InstallPaths, PackageFirstInstallationNotesAndRestartAnsweredYes)
 TEST_F(InstallPaths, PackageSkipsTheInfCopyWhenAnOemCopyIsRegistered)
 {
     ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem91.inf", kInfWithModel64));
-    m_strInfList = std::string("oem91.inf\0", 10);
     SetUpEngine(1, 2010);
     m_engine.AddToWin2KWithWHQL(1006);
 

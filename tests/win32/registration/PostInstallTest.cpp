@@ -1,6 +1,8 @@
 // Post-install registration and the building blocks of the manual path (staging, INF check),
 // against Wine's registry, file system and INF calls. The INF list (Wine lists nothing) is injected
 // and the INF copy gets the full path of its relative source, which Wine fails with 2.
+#include <algorithm>
+
 #include "InstallFixture.h"
 
 #include "BoundedText.h"
@@ -121,67 +123,93 @@ TEST_F(InstallPaths, DeletingStagingCopiesThatAreGoneLogsEachOwnFile)
 // ---------------------------------------------------------------------------------------------
 // INF check
 
-TEST_F(InstallPaths, InfFileExistLooksAtLowerCaseOemFilesOfTheInjectedList)
+TEST_F(InstallPaths, InfFileExistLooksAtLowerCaseOemFilesOfTheSystemList)
 {
     ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem91.inf", kInfWithModel64));
     ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem92.inf", kInfWithModel64));
     ASSERT_TRUE(WriteWholeFile(InfDir() + "\\OEM93.inf", kInfWithModel64));
     ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem94.inf", kInfWithModel32));
-    const std::string strAll("oem91.inf\0OEM93.inf\0oem94.inf\0oem92.inf\0qlx480.inf\0oem99.inf\0", 61);
 
+    // The real list of the INF folder, in whatever order the system gives it.
     const struct {
         int bWow64;
-        std::string strList;
-        int nResult;
         std::vector<std::string> existing;
     } cases[] = {
-        {1, strAll, 1, {"oem91.inf", "oem92.inf"}},
-        {0, strAll, 1, {"oem94.inf"}},
-        {1, std::string("OEM93.inf\0oem94.inf\0", 20), 0, {}},
-        {1, std::string(), 0, {}},  // what Wine's own list gives
-        {1, std::string("oe\0o\0oem92.inf", 14), 1, {"oem92.inf"}},  // last name without its zero
+        {1, {"oem91.inf", "oem92.inf"}},
+        {0, {"oem94.inf"}},
     };
     for (const auto& c : cases) {
         ClearRecords();
         SetUpEngine(c.bWow64, 2010);
-        m_strInfList = c.strList;
-        EXPECT_EQ(m_engine.INFFileExist("KORVANE", kDriverName), c.nResult) << c.bWow64 << " " << c.strList.size();
+        EXPECT_EQ(m_engine.INFFileExist("KORVANE", kDriverName), 1) << c.bWow64;
         std::vector<std::string> existing;
         for (const std::string& strLine : TraceLines()) {
             if (strLine.rfind("OEM FILES EXISTING : ", 0) == 0) {
                 existing.push_back(strLine.substr(21));
             }
         }
+        std::sort(existing.begin(), existing.end());
         EXPECT_EQ(existing, c.existing);
         EXPECT_TRUE(HasLinesInOrder({"INFFileExist BEGIN",
                                      c.bWow64 ? "SECTION NAME : KORVANE.NTamd64" : "SECTION NAME : KORVANE",
                                      "KEY NAME : KORVANE QLX-480", "INFFileExist END"}));
     }
-    // The missing oem99.inf is skipped with its error.
-    ClearRecords();
-    SetUpEngine(1, 2010);
-    m_strInfList = strAll;
-    m_engine.INFFileExist("KORVANE", kDriverName);
-    EXPECT_EQ(CountLines("SetupOpenInfFile failed. 2"), 1u) << JoinLines(TraceLines());
 
     ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem91.inf", kInfOther));
-    m_strInfList = std::string("oem91.inf\0", 10);
+    ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem92.inf", kInfOther));
+    SetUpEngine(1, 2010);
     EXPECT_EQ(m_engine.INFFileExist("KORVANE", kDriverName), 0);
+
+    // Lists the folder cannot give: a name that does not open is skipped with its error, and a
+    // last name without its zero byte is still read inside the list.
+    std::string strList;
+    auto list = Replace<decltype(&SetupGetInfFileListA)>("setupapi.dll", "SetupGetInfFileListA",
+        [&strList](auto, PCSTR, DWORD, PSTR pszBuffer, DWORD cbBuffer, PDWORD pcbRequired) -> BOOL {
+            *pcbRequired = static_cast<DWORD>(strList.size());
+            if (pszBuffer != nullptr && cbBuffer >= strList.size()) {
+                std::memcpy(pszBuffer, strList.data(), strList.size());
+            }
+            return TRUE;
+        });
+    ASSERT_TRUE(WriteWholeFile(InfDir() + "\\oem92.inf", kInfWithModel64));
+    for (const std::string& strCase : {std::string("oem99.inf\0oem92.inf\0\0", 21), std::string("oe\0o\0oem92.inf", 14)}) {
+        ClearRecords();
+        strList = strCase;
+        EXPECT_EQ(m_engine.INFFileExist("KORVANE", kDriverName), 1) << strCase.size();
+        EXPECT_EQ(CountLines("OEM FILES EXISTING : oem92.inf"), 1u);
+        EXPECT_EQ(CountLines("SetupOpenInfFile failed. 2"), strCase.size() == 21 ? 1u : 0u) << JoinLines(TraceLines());
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Post-install registration
 
-TEST_F(InstallPaths, InfCopyFromTheRelativeSourceFailsUnderWineAndLeavesNoInfFileValue)
+// The package INF goes to the call by its full path; the uninstall entry names the copy.
+TEST_F(InstallPaths, InfCopyTakesTheFullPathOfThePackageInfAndTheEntryNamesTheCopy)
 {
-    m_bRelativeAsGiven = true;
+    const std::string strSource = m_scratch / "qlx480.inf";
+    m_engine.CopyINFFile();
+    ASSERT_EQ(m_infSources.size(), 1u);
+    EXPECT_EQ(m_infSources[0].strSource, strSource);
+    EXPECT_EQ(m_infSources[0].dwStyle, static_cast<DWORD>(SP_COPY_NOOVERWRITE));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_TRUE(HasLinesInOrder({"CopyINFFile BEGIN", "Inf File Name : " + strSource, "Inf File Name : " + strSource,
+                                 "INF FILE NAME : " + InfDir() + "\\qlx480.inf", "CopyINFFile END"}));
+    EXPECT_TRUE(FileExists(InfDir() + "\\qlx480.inf"));
+
+    m_engine.RegisterUninstallInfo();
+    ExpectTextValue("InfFile", InfDir() + "\\qlx480.inf");
+}
+
+TEST_F(InstallPaths, FailedInfCopyShowsTheErrorBoxAndLeavesNoInfFileValue)
+{
+    m_dwFailInfCopyWith = ERROR_FILE_NOT_FOUND;
     m_engine.CopyINFFile();
     EXPECT_EQ(m_engine.m_strInfName, "");
     const auto boxes = m_boxes.Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].strText, "SetupCopyOEMInf, ERR CODE: 2\n\n" + SystemText(2));
-    EXPECT_TRUE(HasLinesInOrder({"CopyINFFile BEGIN", "Inf File Name : .\\qlx480.inf", "Inf File Name : .\\qlx480.inf",
-                                 "SetupCopyOEMInf failed : (2)", "INF FILE NAME : ", "CopyINFFile END"}));
+    EXPECT_TRUE(HasLinesInOrder({"SetupCopyOEMInf failed : (2)", "INF FILE NAME : ", "CopyINFFile END"}));
 
     m_engine.RegisterUninstallInfo();
     EXPECT_EQ(EntryShape(), std::make_pair(10, 0));
@@ -201,7 +229,7 @@ TEST_F(InstallPaths, InfAlreadyInstalledIsReplacedInPlaceWithoutABox)
     ASSERT_EQ(m_infSources.size(), 2u);
     EXPECT_EQ(m_infSources[0].dwStyle, static_cast<DWORD>(SP_COPY_NOOVERWRITE));
     EXPECT_EQ(m_infSources[1].dwStyle, static_cast<DWORD>(SP_COPY_REPLACEONLY));
-    EXPECT_EQ(m_infSources[1].strSource, ".\\qlx480.inf");
+    EXPECT_EQ(m_infSources[1].strSource, m_scratch / "qlx480.inf");
     for (const std::string& strLine : TraceLines()) {
         EXPECT_EQ(strLine.find("failed"), std::string::npos) << strLine;
     }

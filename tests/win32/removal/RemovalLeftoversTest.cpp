@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <tuple>
@@ -210,7 +211,7 @@ std::string InfText(const char* pszSection)
 
 const char* const kTestInfs[] = {"oem9901.inf", "oem9902.inf", "oem9903.inf", "qlx9904.inf", "oem9950.inf"};
 
-// The system's INF list, which Wine's SetupGetInfFileListA leaves empty: the given names, in the
+// An INF list the folder cannot give (names of files that are not there): the given names, in the
 // two-call form.
 Hook<decltype(&SetupGetInfFileListA)> InfList(std::vector<std::string> names)
 {
@@ -435,7 +436,6 @@ TEST_P(RemovalTest, InfCopiesRemovedBySectionAndWindowsVersion)
         ASSERT_TRUE(WriteWholeFile(strInf + "oem9902.inf", InfText("korvane.ntamd64")));
         ASSERT_TRUE(WriteWholeFile(strInf + "oem9903.inf", InfText("KORVANE")));
         ASSERT_TRUE(WriteWholeFile(strInf + "qlx9904.inf", InfText("KORVANE.NTamd64")));
-        auto list = InfList({"qlx9904.inf", "oem9901.inf", "oem9903.inf", "oem9902.inf"});
         m_context.m_bWow64 = c.bWow64;
         m_context.m_nOSCode = c.nOSCode;
 
@@ -453,7 +453,11 @@ TEST_P(RemovalTest, InfCopiesRemovedBySectionAndWindowsVersion)
         } else {
             EXPECT_TRUE(m_context.m_notes.empty());
         }
-        EXPECT_TRUE(HasExactLines(expected));
+        // The system lists its INF folder in an order of its own.
+        std::vector<std::string> lines = qlxtest::TraceLines();
+        std::sort(lines.begin(), lines.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(lines, expected);
     }
 }
 
@@ -468,7 +472,6 @@ TEST_P(RemovalTest, InfCopiedBySetupIsRemoved)
         << GetLastError();
     const std::string strCopy = szDest;
     ASSERT_TRUE(FileExists(strCopy));
-    auto list = InfList({strCopy.substr(strCopy.rfind('\\') + 1)});
 
     m_engine.DeleteINFFile();
 
@@ -482,7 +485,7 @@ TEST_P(RemovalTest, InfFaults)
 {
     const std::string strInf = WindowsDir() + "\\inf\\";
     {
-        m_engine.DeleteINFFile();  // the real, empty list
+        m_engine.DeleteINFFile();  // the real list, no copy of ours in it
         EXPECT_TRUE(HasLinesInOrder({"KEY NAME : KORVANE QLX-480", "The key name was not found."}));
     }
     {

@@ -180,8 +180,8 @@ TEST_F(RegUtilTest, Wow64DeletionUsesThe64BitView)
     EXPECT_TRUE(KeyExists(kScratch, KEY_WOW64_32KEY));
 }
 
-// The failure lines carry the thread's last error, not the status the call returned.
-TEST_F(RegUtilTest, FailureLinesCarryTheLastError)
+// The failure lines carry the status the call returned, not whatever the last error holds.
+TEST_F(RegUtilTest, FailureLinesCarryTheReturnedStatus)
 {
     {
         auto hook = Replace<decltype(&SHDeleteKeyA)>("shlwapi.dll", "SHDeleteKeyA", [](HKEY, LPCSTR) -> LSTATUS {
@@ -200,8 +200,8 @@ TEST_F(RegUtilTest, FailureLinesCarryTheLastError)
             });
         EXPECT_FALSE(DeleteRegKeyByRule("SOFTWARE\\Some\\Key", 1));
     }
-    EXPECT_TRUE(HasExactLines({"SHDeleteKey failed : SOFTWARE\\Some\\Key (1234) ",
-                               "MyRegDeleteKeyEx failed : SOFTWARE\\Some\\Key (4321) "}));
+    EXPECT_TRUE(HasExactLines({"SHDeleteKey failed : SOFTWARE\\Some\\Key (2) ",
+                               "MyRegDeleteKeyEx failed : SOFTWARE\\Some\\Key (5) "}));
 }
 
 // RegDeleteKeyExA is looked up in Advapi32 at every call; without it the status is -1 and
