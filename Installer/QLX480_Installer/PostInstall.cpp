@@ -65,16 +65,22 @@ ULONGLONG FolderFileBytes(const char* pszFolder, const char* pszPattern)
     return nBytes;
 }
 
-// What the list of installed programs shows beside the name: version, maker, icon, size and
-// date, no Change or Repair button, and the command line of an unattended removal.
-void SetProgramListValues(HKEY hKey, const char* pszUninstaller, const char* pszDriverDir)
+// Appends "<major>.<minor>.<build>" of the profile.
+void AppendVersion(char (&szText)[kPathSize])
 {
-    char szText[kPathSize];
-    CopyText(szText, LoadEntry(ProfileEntry::VersionMajor).c_str());
+    AppendText(szText, LoadEntry(ProfileEntry::VersionMajor).c_str());
     AppendText(szText, ".");
     AppendText(szText, LoadEntry(ProfileEntry::VersionMinor).c_str());
     AppendText(szText, ".");
     AppendText(szText, LoadEntry(ProfileEntry::VersionBuild).c_str());
+}
+
+// What the list of installed programs shows beside the name: version, maker, icon, size and
+// date, no Change or Repair button, and the command line of an unattended removal.
+void SetProgramListValues(HKEY hKey, const char* pszUninstaller, const char* pszDriverDir)
+{
+    char szText[kPathSize] = "";
+    AppendVersion(szText);
     SetTextValue(hKey, "DisplayVersion", szText);
     SetTextValue(hKey, "Publisher", LoadEntry(ProfileEntry::MakerName).c_str());
     if (pszUninstaller[0] != '\0') {
@@ -252,11 +258,7 @@ void CInstallEngine::RegisterUninstallInfo()
     char szText[kPathSize];
     CopyText(szText, LoadEntry(ProfileEntry::DriverName).c_str());
     AppendText(szText, " Windows Driver V");
-    AppendText(szText, LoadEntry(ProfileEntry::VersionMajor).c_str());
-    AppendText(szText, ".");
-    AppendText(szText, LoadEntry(ProfileEntry::VersionMinor).c_str());
-    AppendText(szText, ".");
-    AppendText(szText, LoadEntry(ProfileEntry::VersionBuild).c_str());
+    AppendVersion(szText);
     SetTextValue(hKey.Get(), "DisplayName", szText);
 
     // The uninstaller inside the product folder; not written when the path cannot be named whole.

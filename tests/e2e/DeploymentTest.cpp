@@ -106,15 +106,7 @@ TEST_F(Programs, QuietInstallOnXpThenQuietUninstall)
     EXPECT_TRUE(Contains(texts, "MESSAGE : Restarting your computer can take effect."));
     EXPECT_TRUE(Contains(texts, "ANSWER : No"));
     EXPECT_FALSE(Contains(texts, "GetDriverInfoFromFile"));
-    HANDLE hPrinter = nullptr;
-    char szName[] = "KORVANE QLX-480";
-    ASSERT_TRUE(::OpenPrinterA(szName, &hPrinter, nullptr));
-    DWORD cbNeeded = 0;
-    ::GetPrinterA(hPrinter, 2, nullptr, 0, &cbNeeded);
-    std::vector<BYTE> info(cbNeeded);
-    ASSERT_TRUE(::GetPrinterA(hPrinter, 2, info.data(), cbNeeded, &cbNeeded));
-    EXPECT_STREQ(reinterpret_cast<const PRINTER_INFO_2A*>(info.data())->pPortName, "LPT1:");
-    ::ClosePrinter(hPrinter);
+    EXPECT_EQ(ReadPrinter("KORVANE QLX-480").strPort, "LPT1:");
 
     const std::string strUninstaller = "C:\\windows\\QLX-480\\QLX480_Uninstaller.exe";
     EXPECT_EQ(UninstallText("DisplayVersion"), "2.0.0");
@@ -136,7 +128,7 @@ TEST_F(Programs, QuietInstallOnXpThenQuietUninstall)
     spooler.AddPrinter("QLX Kitchen", "KORVANE QLX-480");
     EXPECT_EQ(RunQuietUninstallString(&bShown), 3010);
     EXPECT_FALSE(bShown);
-    EXPECT_FALSE(::OpenPrinterA(szName, &hPrinter, nullptr));
+    EXPECT_FALSE(ReadPrinter("KORVANE QLX-480").bFound);
     EXPECT_FALSE(PrinterKeyExists("QLX Kitchen"));
     EXPECT_FALSE(DriverKeyExists());
     EXPECT_FALSE(UninstallEntryExists());

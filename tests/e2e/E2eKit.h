@@ -306,6 +306,37 @@ private:
     std::vector<std::string> m_keys;
 };
 
+// Port, driver and print processor of a local printer, as the spooler reports them; bFound false
+// when the printer cannot be opened.
+struct PrinterFacts {
+    bool bFound = false;
+    std::string strPort;
+    std::string strDriver;
+    std::string strProcessor;
+};
+
+inline PrinterFacts ReadPrinter(const char* pszName)
+{
+    PrinterFacts facts;
+    HANDLE hPrinter = nullptr;
+    std::string strName = pszName;
+    if (!::OpenPrinterA(&strName[0], &hPrinter, nullptr)) {
+        return facts;
+    }
+    DWORD cbNeeded = 0;
+    ::GetPrinterA(hPrinter, 2, nullptr, 0, &cbNeeded);
+    std::vector<BYTE> info(cbNeeded);
+    if (cbNeeded != 0 && ::GetPrinterA(hPrinter, 2, info.data(), cbNeeded, &cbNeeded)) {
+        const auto* pInfo = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
+        facts.bFound = true;
+        facts.strPort = pInfo->pPortName != nullptr ? pInfo->pPortName : "";
+        facts.strDriver = pInfo->pDriverName != nullptr ? pInfo->pDriverName : "";
+        facts.strProcessor = pInfo->pPrintProcessor != nullptr ? pInfo->pPrintProcessor : "";
+    }
+    ::ClosePrinter(hPrinter);
+    return facts;
+}
+
 inline const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480";
 
 inline bool UninstallEntryExists()

@@ -385,18 +385,11 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     EXPECT_EQ(boxes.back().rfind("Restarting your computer can take effect.", 0), 0u);
 
     // What the spooler and the registry hold now.
-    HANDLE hPrinter = nullptr;
-    char szName[] = "KORVANE QLX-480";
-    ASSERT_TRUE(::OpenPrinterA(szName, &hPrinter, nullptr));
-    DWORD cbNeeded = 0;
-    ::GetPrinterA(hPrinter, 2, nullptr, 0, &cbNeeded);
-    std::vector<BYTE> info(cbNeeded);
-    ASSERT_TRUE(::GetPrinterA(hPrinter, 2, info.data(), cbNeeded, &cbNeeded));
-    const auto* pInfo = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
-    EXPECT_STREQ(pInfo->pPortName, "LPT1:");
-    EXPECT_STREQ(pInfo->pDriverName, "KORVANE QLX-480");
-    EXPECT_STREQ(pInfo->pPrintProcessor, "KVN PRINT PROCESSOR QLX-480");
-    ::ClosePrinter(hPrinter);
+    const PrinterFacts printer = ReadPrinter("KORVANE QLX-480");
+    ASSERT_TRUE(printer.bFound);
+    EXPECT_EQ(printer.strPort, "LPT1:");
+    EXPECT_EQ(printer.strDriver, "KORVANE QLX-480");
+    EXPECT_EQ(printer.strProcessor, "KVN PRINT PROCESSOR QLX-480");
     EXPECT_TRUE(DriverKeyExists());
     EXPECT_TRUE(UninstallEntryExists());
     EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Uninstaller.exe"));
@@ -438,7 +431,7 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
     ::CloseHandle(pi.hProcess);
 
-    EXPECT_FALSE(::OpenPrinterA(szName, &hPrinter, nullptr));
+    EXPECT_FALSE(ReadPrinter("KORVANE QLX-480").bFound);
     EXPECT_FALSE(DriverKeyExists());
     EXPECT_FALSE(UninstallEntryExists());
     EXPECT_TRUE(Contains(TraceMessages(kUninstallerLog), "OBJECT NAME : KORVANE QLX-480"));

@@ -312,10 +312,13 @@ TEST_F(InstallPaths, ProductFolderNeedsAModelName)
                 CopyText(pszBuf, static_cast<size_t>(cchBuf), pszModel);
                 return static_cast<int>(std::strlen(pszBuf));
             });
+        // Searches inside the Windows directory: the start of emptying a folder there.
         std::vector<std::string> searched;
         auto finds = Replace<decltype(&FindFirstFileA)>("kernel32.dll", "FindFirstFileA",
             [&searched](auto original, LPCSTR pszPattern, LPWIN32_FIND_DATAA pData) {
-                searched.push_back(pszPattern);
+                if (::StrCmpNIA(pszPattern, WindowsDir().c_str(), static_cast<int>(WindowsDir().size())) == 0) {
+                    searched.push_back(pszPattern);
+                }
                 return original(pszPattern, pData);
             });
         // Refused, so that a regression cannot reach the emptying of the folder it names.
