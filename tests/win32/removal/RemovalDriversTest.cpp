@@ -954,21 +954,49 @@ TEST_P(RemovalDriversTest, LanguageMonitorWithoutWow64Directory)
     }
 }
 
-// Wine's DeletePrintProcessorA says TRUE at once: no retry, no registry work, the DLL still goes.
+// DeletePrintProcessorA as Windows does it: the processor's key goes (Wine's only says TRUE).
+BOOL WINAPI DeleteProcessorKey(LPSTR, LPSTR, LPSTR pszName)
+{
+    return RegDeleteKeyExA(HKEY_LOCAL_MACHINE,
+                           (std::string(kPrint) + "Environments\\Windows x64\\Print Processors\\" + pszName).c_str(),
+                           KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
+}
+
+// A deletion the spooler makes: no retry, no registry work, the DLL still goes. A deletion it
+// reports without making (Wine's DeletePrintProcessorA) leaves the processor listed: the key goes
+// as for a refused one.
 TEST_P(RemovalDriversTest, ProcessorDeletedBySpooler)
 {
-    RegisterProcessor();
-    m_engine.DeleteProcessor();
-    EXPECT_FALSE(FileExists(ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL));
-    EXPECT_TRUE(KeyExists(kProcessorKey64));  // what Wine's stub leaves
     std::vector<std::string> lines = {"DeleteProcessor BEGIN", "DeleteProcessor END"};
     if (!IsInstaller()) {
         lines.insert(lines.begin() + 1, "PROCESSOR NAME : " PROFILE_PROCESSOR_NAME);
     }
-    EXPECT_TRUE(HasExactLines(lines));
-    EXPECT_THAT(m_commands, IsEmpty());
-    EXPECT_THAT(m_sleeps.Pauses(), IsEmpty());
-    EXPECT_THAT(m_context.m_notes, ElementsAre(NoteCall{"Deleting the processor...", false, 100}));
+    {
+        auto del = Replace<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA",
+                                                             DeleteProcessorKey);
+        RegisterProcessor();
+        m_engine.DeleteProcessor();
+        EXPECT_EQ(1, del.Calls());
+        EXPECT_FALSE(KeyExists(kProcessorKey64));
+        EXPECT_FALSE(FileExists(ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL));
+        EXPECT_TRUE(HasExactLines(lines));
+        EXPECT_THAT(m_commands, IsEmpty());
+        EXPECT_THAT(m_sleeps.Pauses(), IsEmpty());
+        EXPECT_THAT(m_context.m_notes, ElementsAre(NoteCall{"Deleting the processor...", false, 100}));
+    }
+    {
+        NextCase();
+        RegisterProcessor();
+        m_engine.DeleteProcessor();
+        EXPECT_FALSE(KeyExists(kProcessorKey64));
+        EXPECT_FALSE(FileExists(ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL));
+        std::vector<std::string> traced = qlxtest::TraceLines();
+        ASSERT_EQ(lines.size() + 1, traced.size()) << qlxtest::JoinLines(traced);
+        EXPECT_THAT(traced[traced.size() - 2], StartsWith("DeletePrintProcessor Error : ("));
+        traced.erase(traced.end() - 2);
+        EXPECT_EQ(lines, traced);
+        EXPECT_THAT(m_commands, IsEmpty());
+    }
 }
 
 // A refused processor: its key by the registry rule (x64 environment under WOW64, the x86 tree
@@ -1013,11 +1041,19 @@ TEST_P(RemovalDriversTest, ProcessorRegistryFallback)
 TEST_P(RemovalDriversTest, ProcessorSpoolerRetryAndFolder)
 {
     {
-        auto del = FailCall<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA", 1726, 1, FALSE);
+        int nCalls = 0;
+        auto del = Replace<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA",
+            [&nCalls](LPSTR pszServer, LPSTR pszEnvironment, LPSTR pszName) -> BOOL {
+                if (++nCalls == 1) {
+                    SetLastError(1726);
+                    return FALSE;
+                }
+                return DeleteProcessorKey(pszServer, pszEnvironment, pszName);
+            });
         MakeKey(kProcessorKey64);
         m_engine.DeleteProcessor();
-        EXPECT_EQ(2, del.Calls());
-        EXPECT_TRUE(KeyExists(kProcessorKey64));
+        EXPECT_EQ(2, nCalls);
+        EXPECT_FALSE(KeyExists(kProcessorKey64));
         EXPECT_THAT(m_commands, ElementsAre("net start spooler"));
         EXPECT_EQ((std::vector<DWORD>{2000}), m_sleeps.Pauses());
         EXPECT_EQ(0u, qlxtest::CountLinesStartingWith("DeletePrintProcessor Error"));
@@ -1062,11 +1098,7 @@ TEST_P(RemovalDriversTest, SpoolerStepsOutline)
             return original(pszServer, pszEnv, pszName, 0, dwVersion);
         });
     auto processor = Replace<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA",
-        [](LPSTR, LPSTR, LPSTR pszName) -> BOOL {
-            return RegDeleteKeyExA(HKEY_LOCAL_MACHINE,
-                                   (std::string(kPrint) + "Environments\\Windows x64\\Print Processors\\" + pszName).c_str(),
-                                   KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
-        });
+                                                               DeleteProcessorKey);
 
     m_engine.DeletePrinterObject("QLXTEST Outline");
     m_engine.DeleteForms();
