@@ -3,6 +3,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "BoundedText.h"
 #include "UnattendedRun.h"
@@ -57,6 +58,25 @@ SpoolerEnum EnumLocalPrinters()
         {kRpcServerUnavailable, kRpcCallFailedDne}, [](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
             return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
         });
+}
+
+bool IsPrintProcessorListed(const char* pszName)
+{
+    const SpoolerEnum processors = EnumerateTwoCall([](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
+        return ::EnumPrintProcessorsA(nullptr, nullptr, 1, pBuf, cbBuf, pcbNeeded, pnCount);
+    });
+    // The count never reaches past the buffer.
+    const DWORD nProcessors =
+        processors.bOk ? std::min<DWORD>(processors.nCount, static_cast<DWORD>(processors.buffer.size() /
+                                                                               sizeof(PRINTPROCESSOR_INFO_1A)))
+                       : 0;
+    const PRINTPROCESSOR_INFO_1A* pProcessors = processors.Records<PRINTPROCESSOR_INFO_1A>();
+    for (DWORD i = 0; i < nProcessors; ++i) {
+        if (pProcessors[i].pName != nullptr && std::strcmp(pProcessors[i].pName, pszName) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CancelPrinterJobs(HANDLE hPrinter)

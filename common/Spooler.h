@@ -102,6 +102,10 @@ SpoolerEnum EnumerateWithSpoolerRetry(std::initializer_list<DWORD> triggers, Fn 
 // The local printers (level 2) with the spooler retry on 1722 and 1726.
 SpoolerEnum EnumLocalPrinters();
 
+// Whether the spooler lists a print processor of exactly this name (byte for byte) in the
+// environment of this process. A failed enumeration lists none.
+bool IsPrintProcessorListed(const char* pszName);
+
 // Removes every queued job (the first 1000) of a printer opened with PRINTER_ALL_ACCESS.
 void CancelPrinterJobs(HANDLE hPrinter);
 

@@ -246,9 +246,17 @@ void CRemovalEngine::DeleteProcessor()
     if (!IsInstaller()) {
         WriteTraceLog("PROCESSOR NAME : %s", szProcessor);
     }
-    if (!CallWithSpoolerRetry({kRpcServerUnavailable, kRpcCallFailedDne},
-                              [&szProcessor] { return ::DeletePrintProcessorA(nullptr, nullptr, szProcessor); })) {
-        WriteTraceLog("DeletePrintProcessor Error : (%d)", static_cast<int>(::GetLastError()));
+    BOOL bDeleted = CallWithSpoolerRetry({kRpcServerUnavailable, kRpcCallFailedDne}, [&szProcessor] {
+        return ::DeletePrintProcessorA(nullptr, nullptr, szProcessor);
+    });
+    const DWORD dwError = ::GetLastError();
+    // Some spoolers report the deletion done and keep the processor registered: one still listed
+    // was not deleted.
+    if (bDeleted && IsPrintProcessorListed(szProcessor)) {
+        bDeleted = FALSE;
+    }
+    if (!bDeleted) {
+        WriteTraceLog("DeletePrintProcessor Error : (%d)", static_cast<int>(dwError));
         const int bWow64 = m_context.Wow64();
         DeleteObjectKey(bWow64 ? kProcessorKey64 : kProcessorKey32, szProcessor, bWow64);
     }

@@ -40,7 +40,8 @@ public:
     bool DeletePrinterDrv(const char* pszModelName);
     // The language monitor (its Monitors key when the spooler refuses) and its DLL copies.
     void DeleteLanguageMonitor();
-    // The print processor (its Print Processors key when the spooler refuses) and its DLL.
+    // The print processor (its Print Processors key when the spooler refuses, or says done and
+    // still lists it) and its DLL.
     void DeleteProcessor();
 
     // Driver files in the Windows directory and the version-3 driver folder, with the spooler

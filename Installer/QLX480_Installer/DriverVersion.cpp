@@ -70,15 +70,8 @@ int CompareDriverVersion(std::string strDriverName, std::string strProcessorName
         }
     }
 
-    const SpoolerEnum processors = EnumerateTwoCall([](BYTE* pBuf, DWORD cbBuf, DWORD* pcbNeeded, DWORD* pnCount) {
-        return ::EnumPrintProcessorsA(nullptr, nullptr, 1, pBuf, cbBuf, pcbNeeded, pnCount);
-    });
-    const PRINTPROCESSOR_INFO_1A* pProcessors =
-        processors.bOk ? processors.Records<PRINTPROCESSOR_INFO_1A>() : nullptr;
-    for (DWORD i = 0; pProcessors != nullptr && i < processors.nCount; ++i) {
-        if (pProcessors[i].pName != nullptr && strProcessorName == pProcessors[i].pName) {
-            return kVersionReplace;
-        }
+    if (IsPrintProcessorListed(strProcessorName.c_str())) {
+        return kVersionReplace;
     }
     return kVersionNone;
 }

@@ -4,11 +4,9 @@
 
 #include "Profile.h"
 #include "TraceLog.h"
-#include "framework/Application.h"
+#include "framework/ProgressNote.h"
 
 namespace {
-constexpr UINT WM_REFRESH = WM_USER + 1;
-
 std::string LoadEntry(ProfileEntry entry) { return LoadProfileEntry(Program::Installer, entry); }
 }  // namespace
 
@@ -58,16 +56,7 @@ void CInstallEngine::ProgressNote(const char* pszText, DWORD dwPauseMs)
 
 void CInstallEngine::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
 {
-    if (m_pStatusText != nullptr) {
-        m_pStatusText->Set(pszText);
-    }
-    if (bStepBar && m_pProgress != nullptr && m_pProgress->m_hWnd != nullptr) {
-        ::SendMessageA(m_pProgress->m_hWnd, PBM_STEPIT, 0, 0);
-    }
-    PostRefresh();
-    if (dwPauseMs != 0) {
-        ::Sleep(dwPauseMs);
-    }
+    fw::ProgressNote(m_pStatusText, m_pProgress, pszText, bStepBar, dwPauseMs);
 }
 
 void CInstallEngine::CompletionNote(const char* pszText)
@@ -76,20 +65,12 @@ void CInstallEngine::CompletionNote(const char* pszText)
         m_pStatusText->Set(pszText);
     }
     SetProgressPos(100);
-    PostRefresh();
+    fw::PostRefresh();
 }
 
 void CInstallEngine::SetProgressPos(int nPos)
 {
     if (m_pProgress != nullptr && m_pProgress->m_hWnd != nullptr) {
         ::SendMessageA(m_pProgress->m_hWnd, PBM_SETPOS, static_cast<WPARAM>(nPos), 0);
-    }
-}
-
-void CInstallEngine::PostRefresh()
-{
-    fw::Application* pApp = fw::Application::Current();
-    if (pApp != nullptr && pApp->MainWindow() != nullptr) {
-        ::PostMessageA(pApp->MainWindow(), WM_REFRESH, 0, 0);
     }
 }

@@ -99,7 +99,4 @@ public:
 
     // The installer's removal steps, used quietly for the leftovers of an earlier installation.
     CRemovalEngine m_removal{Program::Installer, *this};
-
-private:
-    void PostRefresh();
 };

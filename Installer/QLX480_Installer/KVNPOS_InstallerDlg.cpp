@@ -18,10 +18,11 @@
 #include "UnattendedRun.h"
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
+#include "framework/ProgressNote.h"
 
 namespace {
 
-constexpr UINT WM_REFRESH = WM_USER + 1;
+using fw::WM_REFRESH;
 constexpr DWORD kStartupSpoolerPause = 2000;
 constexpr int kProgressStep = 9;
 
@@ -244,18 +245,7 @@ void CKVNPOS_InstallerDlg::CheckDifferentVersion()
 
 void CKVNPOS_InstallerDlg::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
 {
-    m_strStatus = pszText;
-    if (bStepBar) {
-        m_progress.Send(PBM_STEPIT);
-    }
-    fw::Application* pApp = fw::Application::Current();
-    HWND hMain = pApp != nullptr && pApp->MainWindow() != nullptr ? pApp->MainWindow() : m_hWnd;
-    if (hMain != nullptr) {
-        ::PostMessageA(hMain, WM_REFRESH, 0, 0);
-    }
-    if (dwPauseMs != 0) {
-        ::Sleep(dwPauseMs);
-    }
+    fw::ProgressNote(&m_strStatus, &m_progress, pszText, bStepBar, dwPauseMs, m_hWnd);
 }
 
 void CKVNPOS_InstallerDlg::SetProgressPos(int nPos) { m_progress.Send(PBM_SETPOS, static_cast<WPARAM>(nPos)); }

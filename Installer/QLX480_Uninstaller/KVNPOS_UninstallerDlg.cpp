@@ -18,13 +18,13 @@
 #include "TraceLog.h"
 #include "UnattendedRun.h"
 #include "UninstallerRes.h"
-#include "framework/Application.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/ProgressNote.h"
 #include "framework/Thread.h"
 
 namespace {
-constexpr UINT WM_REFRESH = WM_USER + 1;
+using fw::WM_REFRESH;
 constexpr UINT_PTR kListTimer = 1;
 constexpr int kProgressStep = 10;
 
@@ -223,16 +223,7 @@ UINT CKVNPOS_UninstallerDlg::UninstallThreadProc(LPVOID pParam)
 
 void CKVNPOS_UninstallerDlg::StatusNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)
 {
-    m_strStatus = pszText;
-    if (bStepBar) {
-        m_progress.Send(PBM_STEPIT);
-    }
-    fw::Application* pApp = fw::Application::Current();
-    HWND hMain = pApp != nullptr && pApp->MainWindow() != nullptr ? pApp->MainWindow() : m_hWnd;
-    ::PostMessageA(hMain, WM_REFRESH, 0, 0);
-    if (dwPauseMs != 0) {
-        ::Sleep(dwPauseMs);
-    }
+    fw::ProgressNote(&m_strStatus, &m_progress, pszText, bStepBar, dwPauseMs, m_hWnd);
 }
 
 void CKVNPOS_UninstallerDlg::ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs)

@@ -42,13 +42,26 @@ void Application::RunMainDialog(Dialog& dlg)
 
 void RestrictDllSearch()
 {
-    // kernel32 is always loaded; both calls are looked up since older systems lack them.
+    // kernel32 is always loaded; the calls are looked up since older systems lack them.
     HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    using AddDllDirectoryFn = void*(WINAPI*)(PCWSTR);
     using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
     auto pSetDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
         reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDefaultDllDirectories")));
-    if (pSetDefaultDllDirectories == nullptr || !pSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    auto pAddDllDirectory =
+        reinterpret_cast<AddDllDirectoryFn>(reinterpret_cast<void*>(::GetProcAddress(hKernel, "AddDllDirectory")));
+    // Besides the system directory, the Windows directory: the next folder of the standard
+    // search, writable by administrators only, and where the installer puts the language monitor
+    // of 64-bit Windows for the spooler, which may load it in this very process.
+    wchar_t wszWindows[MAX_PATH] = L"";
+    const UINT cchWindows = ::GetWindowsDirectoryW(wszWindows, MAX_PATH);
+    const bool bWindows = cchWindows != 0 && cchWindows < MAX_PATH && pAddDllDirectory != nullptr;
+    const DWORD dwSearch = LOAD_LIBRARY_SEARCH_SYSTEM32 | (bWindows ? LOAD_LIBRARY_SEARCH_USER_DIRS : 0);
+    if (pSetDefaultDllDirectories != nullptr && bWindows) {
+        pAddDllDirectory(wszWindows);
+    }
+    if (pSetDefaultDllDirectories == nullptr || !pSetDefaultDllDirectories(dwSearch)) {
         auto pSetDllDirectory =
             reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDllDirectoryA")));
         if (pSetDllDirectory != nullptr) {

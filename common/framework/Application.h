@@ -38,8 +38,9 @@ private:
 };
 
 // Both programs run elevated: the first thing each does. Library searches by bare name go to the
-// system directory only (SetDefaultDllDirectories where kernel32 has it, else the current folder
-// leaves the search through SetDllDirectoryA("")), and the system libraries the programs import
+// system directory and the Windows directory only, never the program's or the current folder
+// (SetDefaultDllDirectories where kernel32 has it, else the current folder leaves the search
+// through SetDllDirectoryA("")), and the system libraries the programs import
 // late (WINSPOOL.DRV, SETUPAPI.dll, SHLWAPI.dll) are loaded now from the system directory by full
 // path, so a copy beside the program can never be the one that runs, on any Windows version.
 void RestrictDllSearch();

@@ -1,7 +1,6 @@
 // Trace log lines: "hh:mm:ss: " stamp followed by the message text, cut to fit one line buffer.
 #pragma once
 
-#include <cstdarg>
 #include <cstddef>
 
 constexpr size_t kTraceLineBuffer = 1024;   // bytes per line: stamp, message, terminating zero
@@ -11,9 +10,3 @@ constexpr size_t kTraceMessageLimit = 1013; // characters of message text kept
 // Writes "%02u:%02u:%02u: " with hour, minute and second at the start of pszLine (cbLine bytes),
 // cut to fit and terminated when cbLine > 0.
 void FormatTraceStamp(char* pszLine, size_t cbLine, unsigned nHour, unsigned nMinute, unsigned nSecond);
-
-// Expands pszFormat with args into pszLine directly after the stamp, keeping at most
-// kTraceMessageLimit characters of message text and never writing past cbLine. Returns the length
-// of the whole line (stamp and message). A buffer too small for the stamp is left unchanged and
-// gives its current length.
-size_t FormatTraceMessageV(char* pszLine, size_t cbLine, const char* pszFormat, va_list args);

@@ -16,6 +16,7 @@
 
 #include "InstallEngine.h"
 #include "Spooler.h"
+#include "SpoolerStage.h"
 #include "Testkit.h"
 #include "TraceLines.h"
 #include "TraceLog.h"
@@ -24,14 +25,11 @@
 namespace install_fixture {
 
 using namespace qlx::testkit;
+using namespace spooler_stage;
 using qlxtest::HasLinesInOrder;
 using qlxtest::JoinLines;
 using qlxtest::TraceLines;
 
-const char kDriverName[] = "KORVANE QLX-480";
-const char kMonitorName[] = "KVN Language Monitor QLX-480";
-const char kProcessorKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors\\KVN PRINT PROCESSOR QLX-480";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480";
 const char kDisplayName[] = "KORVANE QLX-480 Windows Driver V2.0.0";
 const char kRestartQuestion[] =
@@ -39,90 +37,18 @@ const char kRestartQuestion[] =
     "\n\n[Yes] I want to restart my computer now.\n[No] I will restart my computer later.";
 const char kReplugMessage[] = "Please turn-off the printer and then turn-on again.";
 
-const char* const kDriverFiles[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",  "UNIRES.DLL", "QLX480.dll",
-                                    "QLUI480.dll", "QLUNI480.dll", "QLUI480.INI", "QLX480.GPD", "STDNAMES.GPD"};
 const char* const kOwnFiles[] = {"QLX480.dll", "QLUI480.dll", "QLUNI480.dll", "QLUI480.INI", "QLX480.GPD"};
 const char* const kTestInfs[] = {"oem91.inf", "oem92.inf", "OEM93.inf", "oem94.inf", "qlx480.inf", "qlx480.pnf"};
 
 inline const HWND kProgressBar = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7A12));
 
-inline std::string Folder(UINT (*pfn)(LPSTR, UINT))
-{
-    char sz[MAX_PATH] = "";
-    pfn(sz, sizeof(sz));
-    return sz;
-}
-inline UINT WindowsDirA(LPSTR psz, UINT cch) { return ::GetWindowsDirectoryA(psz, cch); }
-inline UINT SystemDirA(LPSTR psz, UINT cch) { return ::GetSystemDirectoryA(psz, cch); }
-inline std::string WindowsDir() { return Folder(WindowsDirA); }
-inline std::string SystemDir() { return Folder(SystemDirA); }
 inline std::string ProductDir() { return WindowsDir() + "\\QLX-480"; }
 inline std::string InfDir() { return WindowsDir() + "\\inf"; }
-
-inline std::string DriverDir()
-{
-    char sz[MAX_PATH] = "";
-    DWORD cb = 0;
-    ::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(sz), sizeof(sz), &cb);
-    return sz;
-}
-
-inline std::string ProcessorDir()
-{
-    char sz[MAX_PATH] = "";
-    DWORD cb = 0;
-    ::GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(sz), sizeof(sz), &cb);
-    return sz;
-}
-
-inline std::string SystemText(DWORD dwError)
-{
-    char* pszText = nullptr;
-    const DWORD cch = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, dwError,
-                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<LPSTR>(&pszText),
-                                       0, nullptr);
-    std::string strText = cch != 0 && pszText != nullptr ? std::string(pszText, cch) : std::string();
-    ::LocalFree(pszText);
-    return strText;
-}
-
-inline void DeleteIfThere(const std::string& strPath)
-{
-    ::SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(strPath.c_str());
-}
-
-inline void DeletePrinterNamed(const std::string& strName)
-{
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE hPrinter = nullptr;
-    if (::OpenPrinterA(const_cast<LPSTR>(strName.c_str()), &hPrinter, &defaults)) {
-        ::DeletePrinter(hPrinter);
-        ::ClosePrinter(hPrinter);
-    }
-}
-
-const char* const kPrinterNames[] = {"KORVANE QLX-480", "KORVANE QLX-480(#1)", "KORVANE QLX-480(#2)",
-                                     "KORVANE QLX-480(#3)"};
 
 // Everything an installation may have left in the spooler, the registry and the file system.
 inline void RemoveInstalledState()
 {
-    for (const char* pszName : kPrinterNames) {
-        DeletePrinterNamed(pszName);
-    }
-    ::DeletePrinterDriverExA(nullptr, nullptr, const_cast<LPSTR>(kDriverName), 0, 3);
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProcessorKey);
-    ::DeleteMonitorA(nullptr, nullptr, const_cast<LPSTR>(kMonitorName));
-    for (const std::string& strDir : {WindowsDir(), SystemDir()}) {
-        DeleteIfThere(strDir + "\\QLMON480.dll");
-        DeleteIfThere(strDir + "\\QLMON480.dll.old");
-    }
-    DeleteIfThere(ProcessorDir() + "\\QLPRO480.dll");
-    for (const char* pszFile : kDriverFiles) {
-        DeleteIfThere(DriverDir() + "\\" + pszFile);
-        DeleteIfThere(DriverDir() + "\\3\\" + pszFile);
-    }
+    RemoveSpoolerState();
     for (const char* pszFile : kOwnFiles) {
         DeleteIfThere(WindowsDir() + "\\" + pszFile);
     }
@@ -134,43 +60,11 @@ inline void RemoveInstalledState()
     }
 }
 
-inline const PRINTER_INFO_2A* FindPrinter(const SpoolerEnum& printers, const char* pszName)
-{
-    for (DWORD i = 0; i < printers.nCount; ++i) {
-        const PRINTER_INFO_2A& info = printers.Records<PRINTER_INFO_2A>()[i];
-        if (info.pPrinterName != nullptr && std::strcmp(info.pPrinterName, pszName) == 0) {
-            return &info;
-        }
-    }
-    return nullptr;
-}
-
-inline SpoolerEnum EnumPrinters()
-{
-    return EnumerateTwoCall([](LPBYTE p, DWORD cb, LPDWORD pcb, LPDWORD pn) {
-        return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, p, cb, pcb, pn);
-    });
-}
-
 inline std::string PortOf(const char* pszPrinter)
 {
     const SpoolerEnum printers = EnumPrinters();
     const PRINTER_INFO_2A* pPrinter = FindPrinter(printers, pszPrinter);
     return pPrinter == nullptr ? "(none)" : (pPrinter->pPortName != nullptr ? pPrinter->pPortName : "(null)");
-}
-
-inline bool DriverRegistered()
-{
-    const SpoolerEnum drivers = EnumerateTwoCall([](LPBYTE p, DWORD cb, LPDWORD pcb, LPDWORD pn) {
-        return ::EnumPrinterDriversA(nullptr, nullptr, 3, p, cb, pcb, pn);
-    });
-    for (DWORD i = 0; i < drivers.nCount; ++i) {
-        const DRIVER_INFO_3A& info = drivers.Records<DRIVER_INFO_3A>()[i];
-        if (info.pName != nullptr && std::strcmp(info.pName, kDriverName) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // One value of the uninstall entry as stored in the 64-bit view.

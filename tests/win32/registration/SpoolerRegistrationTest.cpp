@@ -13,109 +13,25 @@
 
 #include "InstallEngine.h"
 #include "Spooler.h"
+#include "SpoolerStage.h"
 #include "Testkit.h"
 #include "TraceLines.h"
 #include "TraceLog.h"
 
 using namespace qlx::testkit;
+using namespace spooler_stage;
 using qlxtest::HasExactLines;
 using qlxtest::TraceLines;
 
 namespace {
 
-const char kDriverName[] = "KORVANE QLX-480";
-const char kMonitorName[] = "KVN Language Monitor QLX-480";
-const char kProcessorName[] = "KVN PRINT PROCESSOR QLX-480";
-const char kProcessorKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors\\KVN PRINT PROCESSOR QLX-480";
-
-// Files the driver record names; the manual path stages them into the printer-driver directory.
-const char* const kDriverFiles[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",   "UNIRES.DLL",  "QLX480.dll",
-                                    "QLUI480.dll", "QLUNI480.dll", "QLUI480.INI", "QLX480.GPD", "STDNAMES.GPD"};
-
 // Only the steps' hook answers this progress bar.
 const HWND kProgressBar = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7A11));
-
-std::string WindowsDir()
-{
-    char sz[MAX_PATH] = "";
-    ::GetWindowsDirectoryA(sz, sizeof(sz));
-    return sz;
-}
-
-std::string SystemDir()
-{
-    char sz[MAX_PATH] = "";
-    ::GetSystemDirectoryA(sz, sizeof(sz));
-    return sz;
-}
-
-std::string DriverDir()
-{
-    char sz[MAX_PATH] = "";
-    DWORD cb = 0;
-    ::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(sz), sizeof(sz), &cb);
-    return sz;
-}
-
-std::string ProcessorDir()
-{
-    char sz[MAX_PATH] = "";
-    DWORD cb = 0;
-    ::GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(sz), sizeof(sz), &cb);
-    return sz;
-}
-
-// The system's text for an error code, "" when it has none (as the error box appends it).
-std::string SystemText(DWORD dwError)
-{
-    char* pszText = nullptr;
-    const DWORD cch = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, dwError,
-                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<LPSTR>(&pszText),
-                                       0, nullptr);
-    std::string strText = cch != 0 && pszText != nullptr ? std::string(pszText, cch) : std::string();
-    ::LocalFree(pszText);
-    return strText;
-}
 
 bool EndsWith(const char* pszText, const std::string& strTail)
 {
     const std::string strText = pszText != nullptr ? pszText : "";
     return strText.size() >= strTail.size() && strText.compare(strText.size() - strTail.size(), strTail.size(), strTail) == 0;
-}
-
-void DeleteIfThere(const std::string& strPath)
-{
-    ::SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(strPath.c_str());
-}
-
-// Everything a test may have registered or copied, removed again.
-void RemoveSpoolerState()
-{
-    for (const std::string& strName : {std::string(kDriverName), std::string(kDriverName) + "(#1)"}) {
-        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE hPrinter = nullptr;
-        if (::OpenPrinterA(const_cast<LPSTR>(strName.c_str()), &hPrinter, &defaults)) {
-            ::DeletePrinter(hPrinter);
-            ::ClosePrinter(hPrinter);
-        }
-    }
-    ::DeletePrinterDriverExA(nullptr, nullptr, const_cast<LPSTR>(kDriverName), 0, 3);
-    // The spooler keeps processors in the registry only; deleting them through it does nothing here.
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProcessorKey);
-    ::DeleteMonitorA(nullptr, nullptr, const_cast<LPSTR>(kMonitorName));
-
-    for (const std::string& strDir : {WindowsDir(), SystemDir()}) {
-        DeleteIfThere(strDir + "\\QLMON480.dll");
-        DeleteIfThere(strDir + "\\QLMON480.dll.old");
-    }
-    DeleteIfThere(ProcessorDir() + "\\QLPRO480.dll");
-    DeleteIfThere(ProcessorDir() + "\\QLPRO480.dll.old");
-    for (const char* pszFile : kDriverFiles) {
-        DeleteIfThere(DriverDir() + "\\" + pszFile);
-        DeleteIfThere(DriverDir() + "\\3\\" + pszFile);
-    }
 }
 
 struct Found {
@@ -140,57 +56,6 @@ Found FindMonitor()
         }
     }
     return found;
-}
-
-bool ProcessorRegistered()
-{
-    const SpoolerEnum processors = EnumerateTwoCall([](LPBYTE p, DWORD cb, LPDWORD pcb, LPDWORD pn) {
-        return ::EnumPrintProcessorsA(nullptr, nullptr, 1, p, cb, pcb, pn);
-    });
-    for (DWORD i = 0; i < processors.nCount; ++i) {
-        const PRINTPROCESSOR_INFO_1A& info = processors.Records<PRINTPROCESSOR_INFO_1A>()[i];
-        if (info.pName != nullptr && std::strcmp(info.pName, kProcessorName) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The driver as the spooler lists it (null when it is not registered).
-const DRIVER_INFO_3A* FindDriver(const SpoolerEnum& drivers)
-{
-    for (DWORD i = 0; i < drivers.nCount; ++i) {
-        const DRIVER_INFO_3A& info = drivers.Records<DRIVER_INFO_3A>()[i];
-        if (info.pName != nullptr && std::strcmp(info.pName, kDriverName) == 0) {
-            return &info;
-        }
-    }
-    return nullptr;
-}
-
-SpoolerEnum EnumDrivers()
-{
-    return EnumerateTwoCall([](LPBYTE p, DWORD cb, LPDWORD pcb, LPDWORD pn) {
-        return ::EnumPrinterDriversA(nullptr, nullptr, 3, p, cb, pcb, pn);
-    });
-}
-
-SpoolerEnum EnumPrinters()
-{
-    return EnumerateTwoCall([](LPBYTE p, DWORD cb, LPDWORD pcb, LPDWORD pn) {
-        return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, p, cb, pcb, pn);
-    });
-}
-
-const PRINTER_INFO_2A* FindPrinter(const SpoolerEnum& printers, const char* pszName)
-{
-    for (DWORD i = 0; i < printers.nCount; ++i) {
-        const PRINTER_INFO_2A& info = printers.Records<PRINTER_INFO_2A>()[i];
-        if (info.pPrinterName != nullptr && std::strcmp(info.pPrinterName, pszName) == 0) {
-            return &info;
-        }
-    }
-    return nullptr;
 }
 
 std::string Str(const char* psz) { return psz != nullptr ? psz : "(null)"; }

@@ -18,6 +18,8 @@
 
 #include "ProductProfile.h"
 #include "RemovalEngine.h"
+#include "RemovalFixture.h"
+#include "SpoolerStage.h"
 #include "Testkit.h"
 #include "TraceLines.h"
 #include "TraceLog.h"
@@ -25,6 +27,8 @@
 extern const char g_szTraceLogName[] = "\\QLX-480_RemovalDriversTest.txt";
 
 using namespace qlx::testkit;
+using namespace removal_fixture;
+using namespace spooler_stage;
 using qlxtest::HasExactLines;
 using qlxtest::HasLinesInOrder;
 using testing::ElementsAre;
@@ -33,19 +37,6 @@ using testing::StartsWith;
 
 namespace {
 
-const char kDriverName[] = PROFILE_DRIVER_NAME;
-const char kPrint[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\";
-const std::string kDriverKey64 =
-    std::string(kPrint) + "Environments\\Windows x64\\Drivers\\Version-3\\" + PROFILE_DRIVER_NAME;
-const std::string kDriverKey32 =
-    std::string(kPrint) + "Environments\\Windows NT x86\\Drivers\\Version-3\\" + PROFILE_DRIVER_NAME;
-const std::string kDriverPrinterKey = std::string(kPrint) + "Printers\\" + PROFILE_DRIVER_NAME;
-const std::string kMonitorKey = std::string(kPrint) + "Monitors\\" + PROFILE_MONITOR_NAME;
-const std::string kProcessorKey64 =
-    std::string(kPrint) + "Environments\\Windows x64\\Print Processors\\" + PROFILE_PROCESSOR_NAME;
-const std::string kProcessorKey32 =
-    std::string(kPrint) + "Environments\\Windows NT x86\\Print Processors\\" + PROFILE_PROCESSOR_NAME;
-
 // Printers the tests make; all begin with this text.
 const char kTestPrinterPrefix[] = "QLXTEST ";
 
@@ -53,116 +44,9 @@ const char kTestPrinterPrefix[] = "QLXTEST ";
 const char* const kStagedDriverFiles[] = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIRES.DLL", "UNIDRV.HLP", "STDNAMES.GPD",
                                           PROFILE_GPD_NAME};
 
-std::map<UINT, std::string> ProfileTable(Program program)
-{
-    std::map<UINT, std::string> table = {
-        {IDS_MODEL_NAME, PROFILE_MODEL_NAME},       {IDS_DRIVER_NAME, PROFILE_DRIVER_NAME},
-        {IDS_MONITOR_NAME, PROFILE_MONITOR_NAME},   {IDS_PROCESSOR_NAME, PROFILE_PROCESSOR_NAME},
-        {IDS_DRIVER_DLL, PROFILE_DRIVER_DLL},       {IDS_MONITOR_DLL, PROFILE_MONITOR_DLL},
-        {IDS_PROCESSOR_DLL, PROFILE_PROCESSOR_DLL}, {IDS_UI_DLL, PROFILE_UI_DLL},
-        {IDS_UNI_DLL, PROFILE_UNI_DLL},             {IDS_INF_NAME, PROFILE_INF_NAME},
-    };
-    if (program == Program::Installer) {
-        table.insert({{IDS_INST_MAKER_NAME, PROFILE_MAKER_NAME}, {IDS_INST_FORM_TAG, PROFILE_FORM_TAG}});
-    } else {
-        table.insert({{IDS_UNINST_MAKER_NAME, PROFILE_MAKER_NAME}, {IDS_UNINST_FORM_TAG, PROFILE_FORM_TAG}});
-    }
-    return table;
-}
-
-struct NoteCall {
-    std::string strText;
-    bool bStepBar;
-    DWORD dwPauseMs;
-    bool operator==(const NoteCall& other) const
-    {
-        return strText == other.strText && bStepBar == other.bStepBar && dwPauseMs == other.dwPauseMs;
-    }
-};
-
-void PrintTo(const NoteCall& note, std::ostream* pOut)
-{
-    *pOut << "{\"" << note.strText << "\", " << note.bStepBar << ", " << note.dwPauseMs << "}";
-}
-
-class FakeContext : public IRemovalContext {
-public:
-    int Wow64() const override { return m_bWow64; }
-    int OSCode() const override { return 2010; }
-    void ProgressNote(const char* pszText, bool bStepBar, DWORD dwPauseMs) override
-    {
-        m_notes.push_back({pszText, bStepBar, dwPauseMs});
-    }
-    void SetProgressPos(int nPos) override { m_positions.push_back(nPos); }
-
-    int m_bWow64 = 1;
-    std::vector<NoteCall> m_notes;
-    std::vector<int> m_positions;
-};
-
-std::string SystemDir()
-{
-    char szDir[MAX_PATH] = {};
-    GetSystemDirectoryA(szDir, sizeof(szDir));
-    return szDir;
-}
-
-std::string WindowsDir()
-{
-    char szDir[MAX_PATH] = {};
-    GetWindowsDirectoryA(szDir, sizeof(szDir));
-    return szDir;
-}
-
-// The 32-bit system folder as this Windows reports it ("" when it has none).
-std::string Wow64SystemDir()
-{
-    char szDir[MAX_PATH] = {};
-    if (GetSystemWow64DirectoryA(szDir, sizeof(szDir)) == 0) {
-        return "";
-    }
-    return szDir;
-}
-
-std::string DriverDir()
-{
-    char szDir[MAX_PATH] = {};
-    DWORD cbNeeded = 0;
-    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(szDir), sizeof(szDir), &cbNeeded);
-    return szDir;
-}
-
-std::string ProcessorDir()
-{
-    char szDir[MAX_PATH] = {};
-    DWORD cbNeeded = 0;
-    GetPrintProcessorDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(szDir), sizeof(szDir), &cbNeeded);
-    return szDir;
-}
-
 std::string PackageDir()
 {
     return HostPath(QLX_SAMPLE_DRIVER_DIR);
-}
-
-bool KeyExists(const std::string& strKey)
-{
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &hKey) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(hKey);
-    return true;
-}
-
-void MakeKey(const std::string& strKey)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &hKey, nullptr))
-        << strKey;
-    RegSetValueExA(hKey, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
-    RegCloseKey(hKey);
 }
 
 bool PrinterExists(const std::string& strName)
@@ -172,7 +56,7 @@ bool PrinterExists(const std::string& strName)
         return false;
     }
     ClosePrinter(hPrinter);
-    return KeyExists(std::string(kPrint) + "Printers\\" + strName);
+    return KeyExists(std::string(kPrintKey) + "Printers\\" + strName);
 }
 
 // Stages the package's driver files and registers the driver in the x64 environment.
@@ -241,7 +125,7 @@ std::vector<std::string> TestPrinters()
 {
     std::vector<std::string> names;
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kPrint) + "Printers").c_str(), 0, KEY_READ | KEY_WOW64_64KEY,
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kPrintKey) + "Printers").c_str(), 0, KEY_READ | KEY_WOW64_64KEY,
                       &hKey) != ERROR_SUCCESS) {
         return names;
     }
@@ -291,32 +175,8 @@ Hook<decltype(&EnumFormsA)> FormList(std::vector<const char*> names)
         });
 }
 
-class RemovalDriversTest : public testing::TestWithParam<Program> {
+class RemovalDriversTest : public RemovalFixture {
 protected:
-    RemovalDriversTest()
-        : m_strings(Replace<decltype(&LoadStringA)>("user32.dll", "LoadStringA",
-              [this](HINSTANCE, UINT nId, LPSTR pszBuf, int cchBuf) -> int {
-                  const auto it = m_table.find(nId);
-                  if (it == m_table.end() || cchBuf <= 0) {
-                      return 0;
-                  }
-                  const int nLength = std::min(static_cast<int>(it->second.size()), cchBuf - 1);
-                  memcpy(pszBuf, it->second.data(), static_cast<size_t>(nLength));
-                  pszBuf[nLength] = '\0';
-                  return nLength;
-              })),
-          m_processes(Replace<decltype(&CreateProcessA)>("kernel32.dll", "CreateProcessA",
-              [this](LPCSTR, LPSTR pszCmd, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
-                     LPSTARTUPINFOA, LPPROCESS_INFORMATION) -> BOOL {
-                  m_commands.push_back(pszCmd != nullptr ? pszCmd : "");
-                  SetLastError(ERROR_FILE_NOT_FOUND);
-                  return FALSE;
-              })),
-          m_table(ProfileTable(GetParam())),
-          m_engine(GetParam(), m_context)
-    {
-    }
-
     void SetUp() override
     {
         StartTraceLog();
@@ -327,34 +187,11 @@ protected:
     void Clean()
     {
         for (const std::string& strName : TestPrinters()) {
-            HANDLE hPrinter = nullptr;
-            PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-            if (OpenPrinterA(const_cast<LPSTR>(strName.c_str()), &hPrinter, &defaults)) {
-                DeletePrinter(hPrinter);
-                ClosePrinter(hPrinter);
-            }
-            SHDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kPrint) + "Printers\\" + strName).c_str());
+            DeletePrinterNamed(strName);
+            SHDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kPrintKey) + "Printers\\" + strName).c_str());
         }
-        DeleteMonitorA(nullptr, nullptr, const_cast<LPSTR>(PROFILE_MONITOR_NAME));
-        for (const std::string& strKey :
-             {kDriverKey64, kDriverKey32, kDriverPrinterKey, kMonitorKey, kProcessorKey64, kProcessorKey32}) {
-            SHDeleteKeyA(HKEY_LOCAL_MACHINE, strKey.c_str());
-        }
-        for (const char* pszFile : kStagedDriverFiles) {
-            DeleteFileA((DriverDir() + "\\" + pszFile).c_str());
-            DeleteFileA((DriverDir() + "\\3\\" + pszFile).c_str());
-        }
-        std::vector<std::string> dlls = {SystemDir() + "\\" PROFILE_MONITOR_DLL, WindowsDir() + "\\" PROFILE_MONITOR_DLL,
-                                         ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL};
-        if (!Wow64SystemDir().empty()) {
-            dlls.push_back(Wow64SystemDir() + "\\" PROFILE_MONITOR_DLL);
-        }
-        for (const std::string& strDll : dlls) {
-            DeleteFileA(strDll.c_str());
-        }
+        RemoveSpoolerState();
     }
-
-    bool IsInstaller() const { return GetParam() == Program::Installer; }
 
     // The trace log restarted and the records of the last call cleared, for the next case of a table.
     void NextCase()
@@ -364,27 +201,9 @@ protected:
         m_sleeps.Clear();
         m_context.m_notes.clear();
     }
-
-    Hook<decltype(&LoadStringA)> m_strings;
-    Hook<decltype(&CreateProcessA)> m_processes;
-    SleepRecorder m_sleeps;
-    std::vector<std::string> m_commands;
-    std::map<UINT, std::string> m_table;
-    FakeContext m_context;
-    CRemovalEngine m_engine;
 };
 
-std::string VariantName(const testing::TestParamInfo<Program>& info)
-{
-    return info.param == Program::Installer ? "Installer" : "Uninstaller";
-}
-
 }  // namespace
-
-void PrintTo(Program program, std::ostream* pOut)
-{
-    *pOut << (program == Program::Installer ? "Installer" : "Uninstaller");
-}
 
 INSTANTIATE_TEST_SUITE_P(Variants, RemovalDriversTest, testing::Values(Program::Installer, Program::Uninstaller),
                          VariantName);
@@ -761,7 +580,7 @@ TEST_P(RemovalDriversTest, PrinterDrvSpoolerRetry)
 // Model names that make no whole key: never a key above the driver's, whatever the name.
 TEST_P(RemovalDriversTest, PrinterDrvModelNameBounds)
 {
-    const std::string strKeep = std::string(kPrint) + "Printers\\QLXTEST Keep";
+    const std::string strKeep = std::string(kPrintKey) + "Printers\\QLXTEST Keep";
     auto del = FailCall<decltype(&DeletePrinterDriverExA)>("winspool.drv", "DeletePrinterDriverExA",
                                                            ERROR_UNKNOWN_PRINTER_DRIVER, -1, FALSE);
     for (int bWow64 : {0, 1}) {
@@ -772,13 +591,13 @@ TEST_P(RemovalDriversTest, PrinterDrvModelNameBounds)
             MakeKey(strKeep);
             EXPECT_FALSE(m_engine.DeletePrinterDrv(strModel.c_str()));
             EXPECT_TRUE(KeyExists(strKeep));
-            EXPECT_TRUE(KeyExists(std::string(kPrint) + "Environments\\Windows x64\\Drivers\\Version-3"));
+            EXPECT_TRUE(KeyExists(std::string(kPrintKey) + "Environments\\Windows x64\\Drivers\\Version-3"));
         }
     }
     NextCase();
-    MakeKey(std::string(kPrint) + "Printers\\" PROFILE_MAKER_NAME " ");
+    MakeKey(std::string(kPrintKey) + "Printers\\" PROFILE_MAKER_NAME " ");
     EXPECT_FALSE(m_engine.DeletePrinterDrv(nullptr));  // "KORVANE " alone: still a whole key
-    EXPECT_FALSE(KeyExists(std::string(kPrint) + "Printers\\" PROFILE_MAKER_NAME " "));
+    EXPECT_FALSE(KeyExists(std::string(kPrintKey) + "Printers\\" PROFILE_MAKER_NAME " "));
     EXPECT_TRUE(KeyExists(strKeep));
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, strKeep.c_str());
 }
@@ -954,21 +773,49 @@ TEST_P(RemovalDriversTest, LanguageMonitorWithoutWow64Directory)
     }
 }
 
-// Wine's DeletePrintProcessorA says TRUE at once: no retry, no registry work, the DLL still goes.
+// DeletePrintProcessorA as Windows does it: the processor's key goes (Wine's only says TRUE).
+BOOL WINAPI DeleteProcessorKey(LPSTR, LPSTR, LPSTR pszName)
+{
+    return RegDeleteKeyExA(HKEY_LOCAL_MACHINE,
+                           (std::string(kPrintKey) + "Environments\\Windows x64\\Print Processors\\" + pszName).c_str(),
+                           KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
+}
+
+// A deletion the spooler makes: no retry, no registry work, the DLL still goes. A deletion it
+// reports without making (Wine's DeletePrintProcessorA) leaves the processor listed: the key goes
+// as for a refused one.
 TEST_P(RemovalDriversTest, ProcessorDeletedBySpooler)
 {
-    RegisterProcessor();
-    m_engine.DeleteProcessor();
-    EXPECT_FALSE(FileExists(ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL));
-    EXPECT_TRUE(KeyExists(kProcessorKey64));  // what Wine's stub leaves
     std::vector<std::string> lines = {"DeleteProcessor BEGIN", "DeleteProcessor END"};
     if (!IsInstaller()) {
         lines.insert(lines.begin() + 1, "PROCESSOR NAME : " PROFILE_PROCESSOR_NAME);
     }
-    EXPECT_TRUE(HasExactLines(lines));
-    EXPECT_THAT(m_commands, IsEmpty());
-    EXPECT_THAT(m_sleeps.Pauses(), IsEmpty());
-    EXPECT_THAT(m_context.m_notes, ElementsAre(NoteCall{"Deleting the processor...", false, 100}));
+    {
+        auto del = Replace<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA",
+                                                             DeleteProcessorKey);
+        RegisterProcessor();
+        m_engine.DeleteProcessor();
+        EXPECT_EQ(1, del.Calls());
+        EXPECT_FALSE(KeyExists(kProcessorKey64));
+        EXPECT_FALSE(FileExists(ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL));
+        EXPECT_TRUE(HasExactLines(lines));
+        EXPECT_THAT(m_commands, IsEmpty());
+        EXPECT_THAT(m_sleeps.Pauses(), IsEmpty());
+        EXPECT_THAT(m_context.m_notes, ElementsAre(NoteCall{"Deleting the processor...", false, 100}));
+    }
+    {
+        NextCase();
+        RegisterProcessor();
+        m_engine.DeleteProcessor();
+        EXPECT_FALSE(KeyExists(kProcessorKey64));
+        EXPECT_FALSE(FileExists(ProcessorDir() + "\\" PROFILE_PROCESSOR_DLL));
+        std::vector<std::string> traced = qlxtest::TraceLines();
+        ASSERT_EQ(lines.size() + 1, traced.size()) << qlxtest::JoinLines(traced);
+        EXPECT_THAT(traced[traced.size() - 2], StartsWith("DeletePrintProcessor Error : ("));
+        traced.erase(traced.end() - 2);
+        EXPECT_EQ(lines, traced);
+        EXPECT_THAT(m_commands, IsEmpty());
+    }
 }
 
 // A refused processor: its key by the registry rule (x64 environment under WOW64, the x86 tree
@@ -1013,11 +860,19 @@ TEST_P(RemovalDriversTest, ProcessorRegistryFallback)
 TEST_P(RemovalDriversTest, ProcessorSpoolerRetryAndFolder)
 {
     {
-        auto del = FailCall<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA", 1726, 1, FALSE);
+        int nCalls = 0;
+        auto del = Replace<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA",
+            [&nCalls](LPSTR pszServer, LPSTR pszEnvironment, LPSTR pszName) -> BOOL {
+                if (++nCalls == 1) {
+                    SetLastError(1726);
+                    return FALSE;
+                }
+                return DeleteProcessorKey(pszServer, pszEnvironment, pszName);
+            });
         MakeKey(kProcessorKey64);
         m_engine.DeleteProcessor();
-        EXPECT_EQ(2, del.Calls());
-        EXPECT_TRUE(KeyExists(kProcessorKey64));
+        EXPECT_EQ(2, nCalls);
+        EXPECT_FALSE(KeyExists(kProcessorKey64));
         EXPECT_THAT(m_commands, ElementsAre("net start spooler"));
         EXPECT_EQ((std::vector<DWORD>{2000}), m_sleeps.Pauses());
         EXPECT_EQ(0u, qlxtest::CountLinesStartingWith("DeletePrintProcessor Error"));
@@ -1062,11 +917,7 @@ TEST_P(RemovalDriversTest, SpoolerStepsOutline)
             return original(pszServer, pszEnv, pszName, 0, dwVersion);
         });
     auto processor = Replace<decltype(&DeletePrintProcessorA)>("winspool.drv", "DeletePrintProcessorA",
-        [](LPSTR, LPSTR, LPSTR pszName) -> BOOL {
-            return RegDeleteKeyExA(HKEY_LOCAL_MACHINE,
-                                   (std::string(kPrint) + "Environments\\Windows x64\\Print Processors\\" + pszName).c_str(),
-                                   KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
-        });
+                                                               DeleteProcessorKey);
 
     m_engine.DeletePrinterObject("QLXTEST Outline");
     m_engine.DeleteForms();
