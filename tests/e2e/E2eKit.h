@@ -396,4 +396,20 @@ inline HWND StartRemoval(int nLines, const std::vector<int>& untick)
     return hDlg;
 }
 
+inline const char kProductFolder[] = "C:\\windows\\QLX-480";
+
+// The uninstaller the installer left in the product folder: its one printer ticked, Uninstall,
+// every box answered (the restart question with No). Its exit code, -999 when it did not get
+// that far or did not end.
+inline long UninstallFromTheProductFolder()
+{
+    Program uninstaller("QLX480_Uninstaller.exe", nullptr, kProductFolder);
+    if (!uninstaller.Started() || StartRemoval(1, {}) == nullptr) {
+        return -999;
+    }
+    long nExitCode = -999;
+    AnswerBoxesUntilExit(uninstaller, "QLX480_Uninstaller", &nExitCode);
+    return nExitCode;
+}
+
 }  // namespace qlx::e2e

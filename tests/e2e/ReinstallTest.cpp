@@ -7,7 +7,6 @@ using namespace qlx::testkit;
 
 namespace {
 
-const std::string kProductFolder = "C:\\windows\\QLX-480";
 
 // The installer from the package folder, every box answered; the texts of its boxes.
 std::vector<std::string> Install()
@@ -17,24 +16,6 @@ std::vector<std::string> Install()
     const std::vector<std::string> boxes = AnswerBoxesUntilExit(installer, "QLX480_Installer", &nExitCode);
     EXPECT_EQ(nExitCode, 0);
     return boxes;
-}
-
-// The uninstaller from the product folder, its one printer ticked, the restart declined.
-void UninstallEverything()
-{
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    std::string strCommand = "\"" + kProductFolder + "\\QLX480_Uninstaller.exe\"";
-    ASSERT_TRUE(::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 kProductFolder.c_str(), &si, &pi));
-    ::CloseHandle(pi.hThread);
-    EXPECT_NE(StartRemoval(1, {}), nullptr);
-    HWND hBox = WaitWindow("QLX480_Uninstaller", 90000);
-    EXPECT_NE(hBox, nullptr);
-    Click(ChildByText(hBox, "&No"));
-    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
-    ::CloseHandle(pi.hProcess);
 }
 
 bool ProcessorListed()
@@ -62,7 +43,7 @@ TEST_F(Programs, InstallingAgainAfterTheUninstallerIsAFirstInstallation)
     ASSERT_FALSE(Install().empty());
     ASSERT_TRUE(ProcessorListed());
 
-    UninstallEverything();
+    EXPECT_EQ(UninstallFromTheProductFolder(), 0);
     // Anything of the product still registered sends the installer into its removal and restart.
     ASSERT_FALSE(ProcessorListed());
     ASSERT_FALSE(DriverKeyExists());
@@ -78,7 +59,7 @@ TEST_F(Programs, InstallingAgainAfterTheUninstallerIsAFirstInstallation)
     }
     EXPECT_EQ(boxes.back().rfind("Restarting your computer can take effect.", 0), 0u);
     EXPECT_TRUE(UninstallEntryExists());
-    EXPECT_TRUE(FileExists(kProductFolder + "\\QLX480_Uninstaller.exe"));
+    EXPECT_TRUE(FileExists(std::string(kProductFolder) + "\\QLX480_Uninstaller.exe"));
     EXPECT_TRUE(ProcessorListed());
     EXPECT_TRUE(Contains(TraceMessages(kInstallerLog), "AddToWin2K END"));
 }
