@@ -7,6 +7,7 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,12 @@ inline std::vector<std::string> AnswerBoxesUntilExit(Program& program, const cha
     return texts;
 }
 
+inline const char kRestartLog[] = "C:\\qlx-restart-requests.txt";
+
+// Every test starts from a fresh copy of the package and a system without the product. A restart
+// request never reaches Wine, which would end every process of the prefix, this test's included,
+// and leave restarted services holding the test runner's output: our recorder stands in for the
+// prefix's wineboot.exe and only writes the request down.
 class Programs : public ::testing::Test {
 protected:
     void SetUp() override
@@ -218,9 +225,17 @@ protected:
         ASSERT_TRUE(FileExists(std::string(kPackage) + "\\QLX480_Installer.exe")) << "run scripts/build first";
         ::DeleteFileA(kInstallerLog);
         ::DeleteFileA(kUninstallerLog);
+        ASSERT_NO_FATAL_FAILURE(SwapIn("C:\\windows\\system32\\wineboot.exe", "restart_recorder.exe"));
+        SetWinebootOverride(true);
+        ::DeleteFileA(kRestartLog);
     }
     void TearDown() override
     {
+        for (const auto& original : m_originals) {
+            EXPECT_TRUE(WriteWholeFile(original.first, original.second)) << original.first;
+        }
+        SetWinebootOverride(false);
+        ::DeleteFileA(kRestartLog);
         RemoveInstallation();
         RemoveTree(kPackage);
         HKEY hKey = nullptr;
@@ -233,6 +248,32 @@ protected:
     {
         ASSERT_TRUE(WriteWholeFile(std::string(kPackage) + "\\QLX480_Config.KVN", strContent));
     }
+    // A tool of ours (path below the build's tests/tools) in place of a system file, until TearDown.
+    void SwapIn(const std::string& strSystemFile, const std::string& strTool)
+    {
+        std::string strOriginal;
+        ASSERT_TRUE(ReadWholeFile(strSystemFile, strOriginal)) << strSystemFile;
+        m_originals.emplace(strSystemFile, strOriginal);
+        const std::string strStandIn = HostPath(std::string(QLX_TOOLS_DIR) + "/" + strTool);
+        ASSERT_TRUE(::CopyFileA(strStandIn.c_str(), strSystemFile.c_str(), FALSE)) << strStandIn;
+    }
+
+private:
+    static void SetWinebootOverride(bool bSet)
+    {
+        HKEY hKey = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &hKey, nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        if (bSet) {
+            ::RegSetValueExA(hKey, "wineboot.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), 7);
+        } else {
+            ::RegDeleteValueA(hKey, "wineboot.exe");
+        }
+        ::RegCloseKey(hKey);
+    }
+    std::map<std::string, std::string> m_originals;
 };
 
 // Makes Wine report another Windows version to the programs started from now on.

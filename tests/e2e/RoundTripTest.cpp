@@ -13,7 +13,6 @@ using namespace qlx::testkit;
 
 namespace {
 
-const char kRestartLog[] = "C:\\qlx-restart-requests.txt";
 const char kRestartRequest[] = "C:\\windows\\system32\\wineboot.exe --kill\n";
 const char kOemInf[] = "C:\\windows\\inf\\oem5.inf";
 const char kRestartQuestion[] =
@@ -126,21 +125,8 @@ testing::AssertionResult InOrder(const std::vector<std::string>& texts, const st
 
 class RoundTrip : public Programs {
 protected:
-    void SetUp() override
-    {
-        Programs::SetUp();
-        // The restart goes to our recorder in place of the prefix's wineboot.exe.
-        ASSERT_NO_FATAL_FAILURE(SwapIn("C:\\windows\\system32\\wineboot.exe", "restart_recorder.exe"));
-        SetWinebootOverride(true);
-        ::DeleteFileA(kRestartLog);
-    }
     void TearDown() override
     {
-        for (const auto& original : m_originals) {
-            EXPECT_TRUE(WriteWholeFile(original.first, original.second)) << original.first;
-        }
-        SetWinebootOverride(false);
-        ::DeleteFileA(kRestartLog);
         ::DeleteFileA(kOemInf);
         Programs::TearDown();
     }
@@ -170,31 +156,6 @@ protected:
         EXPECT_FALSE(DriverKeyExists());
         EXPECT_FALSE(UninstallEntryExists());
     }
-
-private:
-    void SwapIn(const std::string& strSystemFile, const std::string& strTool)
-    {
-        std::string strOriginal;
-        ASSERT_TRUE(ReadWholeFile(strSystemFile, strOriginal)) << strSystemFile;
-        m_originals.emplace(strSystemFile, strOriginal);
-        const std::string strStandIn = HostPath(std::string(QLX_TOOLS_DIR) + "/" + strTool);
-        ASSERT_TRUE(::CopyFileA(strStandIn.c_str(), strSystemFile.c_str(), FALSE)) << strStandIn;
-    }
-    static void SetWinebootOverride(bool bSet)
-    {
-        HKEY hKey = nullptr;
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &hKey, nullptr) != ERROR_SUCCESS) {
-            return;
-        }
-        if (bSet) {
-            ::RegSetValueExA(hKey, "wineboot.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), 7);
-        } else {
-            ::RegDeleteValueA(hKey, "wineboot.exe");
-        }
-        ::RegCloseKey(hKey);
-    }
-    std::map<std::string, std::string> m_originals;
 };
 
 // Windows XP: the installer registers every component itself; the uninstaller removes them.
