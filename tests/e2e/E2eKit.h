@@ -90,6 +90,21 @@ inline bool Contains(const std::vector<std::string>& texts, const std::string& s
     return false;
 }
 
+// The trace lines appear in this order (others may come between).
+inline testing::AssertionResult InOrder(const std::vector<std::string>& texts, const std::vector<std::string>& wanted)
+{
+    size_t nNext = 0;
+    for (const std::string& text : texts) {
+        if (nNext < wanted.size() && text == wanted[nNext]) {
+            ++nNext;
+        }
+    }
+    if (nNext == wanted.size()) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "missing in order: " << wanted[nNext];
+}
+
 // A started program (with the arguments given, if any): its exit code once it has ended.
 class Program {
 public:

@@ -293,18 +293,11 @@ TEST_F(Programs, UninstallerRemovesEverythingWhenAllAreTickedAndOffersTheRestart
     EXPECT_FALSE(DirectoryExists("C:\\KORVANE Printer Driver"));
     // The removal's steps in their order.
     const std::vector<std::string> texts = TraceMessages(kUninstallerLog);
-    const char* order[] = {"RemovePrinterObjects BEGIN", "DeleteForms BEGIN", "DeletePrinterDrv BEGIN",
-                           "DeleteLanguageMonitor BEGIN", "DeleteProcessor BEGIN", "DeleteDriverComponent BEGIN",
-                           "DeleteINFFile BEGIN", "DeleteUninstallationInfo BEGIN", "DeleteVidPid BEGIN",
-                           "Delete_LPT_USB_Info BEGIN", "DeletePrnDrvPnPDirectory BEGIN",
-                           "DeleteUninstallInfoFromReg BEGIN", "DeleteInstalledDirectory BEGIN"};
-    size_t nNext = 0;
-    for (const std::string& text : texts) {
-        if (nNext < sizeof(order) / sizeof(order[0]) && text == order[nNext]) {
-            ++nNext;
-        }
-    }
-    EXPECT_EQ(nNext, sizeof(order) / sizeof(order[0])) << "missing in order: " << order[nNext];
+    EXPECT_TRUE(InOrder(texts, {"RemovePrinterObjects BEGIN", "DeleteForms BEGIN", "DeletePrinterDrv BEGIN",
+                                "DeleteLanguageMonitor BEGIN", "DeleteProcessor BEGIN", "DeleteDriverComponent BEGIN",
+                                "DeleteINFFile BEGIN", "DeleteUninstallationInfo BEGIN", "DeleteVidPid BEGIN",
+                                "Delete_LPT_USB_Info BEGIN", "DeletePrnDrvPnPDirectory BEGIN",
+                                "DeleteUninstallInfoFromReg BEGIN", "DeleteInstalledDirectory BEGIN"}));
     EXPECT_FALSE(Contains(texts, "RemoveFromOS BEGIN"));
 }
 
@@ -395,18 +388,12 @@ TEST_F(Programs, InstallOnLpt1ThenUninstallEverything)
     EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Uninstaller.exe"));
     EXPECT_TRUE(FileExists("C:\\windows\\QLX-480\\QLX480_Config.KVN"));
     const std::vector<std::string> installed = TraceMessages(kInstallerLog);
-    const char* steps[] = {"AddToWin2K BEGIN",           "PrinterDrvExist BEGIN",     "DeleteVidPid BEGIN",
-                           "DeletePrnDrvPnPDirectory BEGIN", "Delete_LPT_USB_Info BEGIN", "CopyFilesNeededToAddPrnDrv BEGIN",
-                           "AddLanguageMonitor BEGIN",   "AddPrinterProcessor BEGIN", "AddPrinterDriverToSystem BEGIN",
-                           "AddPrinterToSystem BEGIN",   "CopyINFFile BEGIN",         "DeleteFilesUsed BEGIN",
-                           "RegisterUninstallInfo BEGIN", "CopyFilesOfUtilities BEGIN", "AddToWin2K END"};
-    size_t nNext = 0;
-    for (const std::string& text : installed) {
-        if (nNext < sizeof(steps) / sizeof(steps[0]) && text == steps[nNext]) {
-            ++nNext;
-        }
-    }
-    EXPECT_EQ(nNext, sizeof(steps) / sizeof(steps[0])) << "missing in order: " << steps[nNext];
+    EXPECT_TRUE(InOrder(installed, {"AddToWin2K BEGIN", "PrinterDrvExist BEGIN", "DeleteVidPid BEGIN",
+                                    "DeletePrnDrvPnPDirectory BEGIN", "Delete_LPT_USB_Info BEGIN",
+                                    "CopyFilesNeededToAddPrnDrv BEGIN", "AddLanguageMonitor BEGIN",
+                                    "AddPrinterProcessor BEGIN", "AddPrinterDriverToSystem BEGIN",
+                                    "AddPrinterToSystem BEGIN", "CopyINFFile BEGIN", "DeleteFilesUsed BEGIN",
+                                    "RegisterUninstallInfo BEGIN", "CopyFilesOfUtilities BEGIN", "AddToWin2K END"}));
 
     // The uninstaller from the product folder lists the printer, ticked, and removes it all. The
     // late-bound system libraries planted beside it, where Windows starts it elevated, never load.

@@ -108,21 +108,6 @@ std::string RestartRequests(DWORD dwTimeoutMs = 10000)
     return ReadWholeFile(kRestartLog);
 }
 
-// The trace lines appear in this order (others may come between).
-testing::AssertionResult InOrder(const std::vector<std::string>& texts, const std::vector<std::string>& wanted)
-{
-    size_t nNext = 0;
-    for (const std::string& text : texts) {
-        if (nNext < wanted.size() && text == wanted[nNext]) {
-            ++nNext;
-        }
-    }
-    if (nNext == wanted.size()) {
-        return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure() << "missing in order: " << wanted[nNext];
-}
-
 class RoundTrip : public Programs {
 protected:
     void TearDown() override
