@@ -1,7 +1,6 @@
 #include "KVNPOS_UninstallerDlg.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 #include <winspool.h>
 
 #include <cstdio>
@@ -247,18 +246,7 @@ void CKVNPOS_UninstallerDlg::DeleteUninstallInfoFromReg()
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, samAccess, hKey.Receive()) != ERROR_SUCCESS) {
         return;
     }
-    // The failure lines carry the status the call returned: neither call sets the last error.
-    if (m_bWow64) {
-        const LONG nStatus = MyRegDeleteKeyEx(HKEY_LOCAL_MACHINE, szKey, KEY_WOW64_64KEY, 0);
-        if (nStatus != ERROR_SUCCESS) {
-            WriteTraceLog("MyRegDeleteKeyEx failed : %s (%d) ", szKey, static_cast<int>(nStatus));
-        }
-    } else {
-        const DWORD dwStatus = ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, szKey);
-        if (dwStatus != ERROR_SUCCESS) {
-            WriteTraceLog("SHDeleteKey failed : %s (%d) ", szKey, static_cast<int>(dwStatus));
-        }
-    }
+    DeleteRegKeyByRule(szKey, m_bWow64);
 }
 
 void CKVNPOS_UninstallerDlg::DeleteInstalledDirectory()
