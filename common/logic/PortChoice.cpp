@@ -51,6 +51,11 @@ bool IsValidPortIndex(int nIndex)
     return nIndex >= 0 && nIndex < kPortIndexCount;
 }
 
+const char* PortNameFromIndex(int nIndex)
+{
+    return IsValidPortIndex(nIndex) ? kPortNames[nIndex] : nullptr;
+}
+
 const char* PortNameFromCode(int nPortCode)
 {
     // USB has no port name of its own.

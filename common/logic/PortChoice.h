@@ -29,6 +29,10 @@ int PortCodeFromIndex(int nIndex);
 // True for the indexes 0..6.
 bool IsValidPortIndex(int nIndex);
 
+// Name of a port index: "COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "USB" for 0..6; null for
+// any other index.
+const char* PortNameFromIndex(int nIndex);
+
 // Port name of a port code: "COM1".."LPT2" for 1000..1005; "" for USB (1006) and any other code.
 const char* PortNameFromCode(int nPortCode);
 

@@ -1,6 +1,7 @@
 #include "RunSwitches.h"
 
 #include "BoundedText.h"
+#include "PortChoice.h"
 
 #include <cctype>
 #include <cstring>
@@ -41,12 +42,10 @@ bool NextArgument(const char*& pszText, std::string& strArg)
     return true;
 }
 
-const char* const kPortSwitchNames[] = {"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "USB"};
-
 int PortIndexFromName(const std::string& strName)
 {
-    for (int nIndex = 0; nIndex < 7; ++nIndex) {
-        if (SameText(strName, kPortSwitchNames[nIndex]))
+    for (int nIndex = 0; nIndex < kPortIndexCount; ++nIndex) {
+        if (SameText(strName, PortNameFromIndex(nIndex)))
             return nIndex;
     }
     return -1;
