@@ -50,6 +50,11 @@ endforeach()
 
 add_library(qlx_system_libs INTERFACE)
 target_link_libraries(qlx_system_libs INTERFACE ${_qlx_system_libs})
+# setupapi.h and shlwapi.h declare their functions dllimport, so calls go through __imp_ slots
+# alone. ld then drops a delay-import member's jump stub, and on i686 the slot, which starts out
+# pointing at that stub, stays 0: the first call jumps to address 0. Declared as plain functions
+# (the headers' own switch for this), every call goes through the stub, which is always kept.
+target_compile_definitions(qlx_system_libs INTERFACE _SETUPAPI_ _SHLWAPI_)
 
 # Marks a program target: its system libraries above are delayed imports.
 function(qlx_delay_imports target)

@@ -5,11 +5,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 #include "BoundedText.h"
 #include "TraceText.h"
 #include "framework/Handles.h"
+#include "framework/Lock.h"
 
 namespace {
 // Written once by StartTraceLog on the dialog thread before the worker exists; only read later.
@@ -18,7 +18,7 @@ char s_szLogPath[256] = "";
 char s_szChosenPath[256] = "";
 
 // Keeps the lines of the two threads whole: each line is seek-to-end, text, CR LF.
-std::mutex s_writeMutex;
+fw::CriticalSection s_writeLock;
 }  // namespace
 
 const char* TraceLogPath() { return s_szLogPath; }
@@ -63,7 +63,7 @@ void StartTraceLog()
 void WriteTraceLog(const char* pszFormat, ...)
 {
     const DWORD dwLastError = ::GetLastError();
-    std::lock_guard<std::mutex> lock(s_writeMutex);
+    fw::ScopedLock lock(s_writeLock);
     fw::ScopedFile hFile(::CreateFileA(s_szLogPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (hFile) {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -13,7 +12,8 @@ namespace {
 
 // Written once by BeginRun on the first thread, read by both threads afterwards.
 RunSwitches s_switches;
-std::atomic<unsigned> s_nOutcomes{0};
+// Outcomes noted by either thread, or-ed in atomically.
+volatile LONG s_nOutcomes = 0;
 
 const char kInstallerUsage[] =
     "Usage: QLX480_Installer [/quiet] [/port=COM1|COM2|COM3|COM4|LPT1|LPT2|USB] [/norestart | /forcerestart] "
@@ -54,11 +54,11 @@ bool MayRestart()
     return !s_switches.bQuiet && !s_switches.bNoRestart;
 }
 
-void NoteOutcome(unsigned nOutcome) { s_nOutcomes |= nOutcome; }
+void NoteOutcome(unsigned nOutcome) { ::InterlockedOr(&s_nOutcomes, static_cast<LONG>(nOutcome)); }
 
 void EndRun(int nCodeWithoutSwitches)
 {
-    std::exit(s_switches.bAny ? ExitCodeFromOutcomes(s_nOutcomes) : nCodeWithoutSwitches);
+    std::exit(s_switches.bAny ? ExitCodeFromOutcomes(static_cast<unsigned>(::InterlockedOr(&s_nOutcomes, 0))) : nCodeWithoutSwitches);
 }
 
 void BeginRun(bool bInstaller)

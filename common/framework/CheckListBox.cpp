@@ -1,26 +1,37 @@
 #include "CheckListBox.h"
 
-#include <commctrl.h>
-
 namespace fw {
 
 namespace {
 constexpr int kCheckBoxWidth = 16;  // the box sits in the first 16 pixels of a line
-}
+// The window property that leads our procedure back to its object. Classic subclassing (the
+// window procedure replaced, the old one called), since comctl32 of Windows 2000 exports its
+// subclass helpers by ordinal only.
+const char kObjectProperty[] = "fw::CheckListBox";
+}  // namespace
 
-CheckListBox::~CheckListBox()
-{
-    if (m_bSubclassed && ::IsWindow(m_hWnd)) {
-        ::RemoveWindowSubclass(m_hWnd, SubclassProc, 1);
-    }
-}
+CheckListBox::~CheckListBox() { Unsubclass(); }
 
 void CheckListBox::Attach(HWND hWnd, int nId)
 {
+    Unsubclass();
     Control::Attach(hWnd, nId);
-    if (hWnd != nullptr) {
-        m_bSubclassed = ::SetWindowSubclass(hWnd, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    if (hWnd != nullptr && ::SetPropA(hWnd, kObjectProperty, this)) {
+        m_pfnListBoxProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+        if (m_pfnListBoxProc == nullptr) {
+            ::RemovePropA(hWnd, kObjectProperty);
+        }
     }
+}
+
+void CheckListBox::Unsubclass()
+{
+    if (m_pfnListBoxProc != nullptr && ::IsWindow(m_hWnd)) {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnListBoxProc));
+        ::RemovePropA(m_hWnd, kObjectProperty);
+    }
+    m_pfnListBoxProc = nullptr;
 }
 
 void CheckListBox::SetCheck(int nIndex, int nCheck) const
@@ -91,17 +102,20 @@ bool CheckListBox::DrawItem(const DRAWITEMSTRUCT& dis)
     return true;
 }
 
-LRESULT CALLBACK CheckListBox::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR dwRefData)
+LRESULT CALLBACK CheckListBox::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
-    const auto* pThis = reinterpret_cast<const CheckListBox*>(dwRefData);
+    auto* pThis = static_cast<CheckListBox*>(::GetPropA(hWnd, kObjectProperty));
+    if (pThis == nullptr || pThis->m_pfnListBoxProc == nullptr) {
+        return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
+    }
+    const WNDPROC pfnListBoxProc = pThis->m_pfnListBoxProc;
     switch (nMsg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         const int x = static_cast<short>(LOWORD(lParam));
         const LRESULT nHit = ::SendMessageA(hWnd, LB_ITEMFROMPOINT, 0, lParam);
         if (x < kCheckBoxWidth && HIWORD(nHit) == 0) {
-            const LRESULT nResult = ::DefSubclassProc(hWnd, nMsg, wParam, lParam);
+            const LRESULT nResult = ::CallWindowProcA(pfnListBoxProc, hWnd, nMsg, wParam, lParam);
             pThis->Toggle(static_cast<int>(LOWORD(nHit)));
             return nResult;
         }
@@ -113,10 +127,14 @@ LRESULT CALLBACK CheckListBox::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam,
             return 0;
         }
         break;
+    case WM_NCDESTROY:
+        // The window goes before its object: hand it back to the list box's own procedure.
+        pThis->Unsubclass();
+        break;
     default:
         break;
     }
-    return ::DefSubclassProc(hWnd, nMsg, wParam, lParam);
+    return ::CallWindowProcA(pfnListBoxProc, hWnd, nMsg, wParam, lParam);
 }
 
 }  // namespace fw

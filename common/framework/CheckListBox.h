@@ -27,10 +27,10 @@ public:
     std::string GetText(int nIndex) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam, UINT_PTR uId,
-                                         DWORD_PTR dwRefData);
+    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     void Toggle(int nIndex) const;
-    bool m_bSubclassed = false;
+    void Unsubclass();
+    WNDPROC m_pfnListBoxProc = nullptr;  // the list box's own procedure while ours stands in front
 };
 
 }  // namespace fw

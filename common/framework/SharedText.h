@@ -1,8 +1,9 @@
 // A text written by the worker thread and read by the dialog thread when it repaints.
 #pragma once
 
-#include <mutex>
 #include <string>
+
+#include "framework/Lock.h"
 
 namespace fw {
 
@@ -10,12 +11,12 @@ class SharedText {
 public:
     void Set(const std::string& strText)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        ScopedLock lock(m_lock);
         m_strText = strText;
     }
     std::string Get() const
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        ScopedLock lock(m_lock);
         return m_strText;
     }
     SharedText& operator=(const std::string& strText)
@@ -25,7 +26,7 @@ public:
     }
 
 private:
-    mutable std::mutex m_mutex;
+    mutable CriticalSection m_lock;
     std::string m_strText;
 };
 

@@ -19,7 +19,11 @@
 
 namespace {
 
+#ifdef _WIN64
 const char kEnvironment[] = "Windows x64";
+#else
+const char kEnvironment[] = "Windows NT x86";
+#endif
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480";
 
 std::string Str(const char* psz)
@@ -266,8 +270,8 @@ void Keys()
     const std::string keys[] = {
         kUninstallKey,
         strPrint + "Monitors\\KVN Language Monitor QLX-480",
-        strPrint + "Environments\\Windows x64\\Drivers\\Version-3\\KORVANE QLX-480",
-        strPrint + "Environments\\Windows x64\\Print Processors\\KVN PRINT PROCESSOR QLX-480",
+        strPrint + "Environments\\" + kEnvironment + "\\Drivers\\Version-3\\KORVANE QLX-480",
+        strPrint + "Environments\\" + kEnvironment + "\\Print Processors\\KVN PRINT PROCESSOR QLX-480",
         strPrint + "Environments\\Windows NT x86\\Drivers\\Version-3\\KORVANE QLX-480",
         strPrint + "Environments\\Windows NT x86\\Print Processors\\KVN PRINT PROCESSOR QLX-480",
         strPrint + "Printers\\KORVANE QLX-480",

@@ -97,16 +97,16 @@ std::string Quoted(const std::string& str)
     return out + "\"";
 }
 
+BOOL CALLBACK CollectChild(HWND hWnd, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
 std::vector<HWND> ChildrenOf(HWND hParent)
 {
     std::vector<HWND> children;
-    EnumChildWindows(
-        hParent,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(hParent, CollectChild, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 

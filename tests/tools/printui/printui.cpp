@@ -15,7 +15,15 @@
 
 namespace {
 
+#ifdef _WIN64
 const wchar_t kEnvironment[] = L"Windows x64";
+const wchar_t kModelsDecoration[] = L"NTamd64";
+const wchar_t kSourceDisks[] = L"SourceDisksNames.amd64";
+#else
+const wchar_t kEnvironment[] = L"Windows NT x86";
+const wchar_t kModelsDecoration[] = L"NTx86";
+const wchar_t kSourceDisks[] = L"SourceDisksNames.x86";
+#endif
 
 struct Command {
     bool bPrinter = false;  // /if
@@ -135,8 +143,8 @@ bool InstallDriver(const Command& command, bool bRegister, std::wstring* pstrPro
     if (::SetupFindFirstLineW(hInf, L"Manufacturer", nullptr, &context)) {
         strModels = Field(&context, 1);
         for (DWORD n = 2; n <= ::SetupGetFieldCount(&context); ++n) {
-            if (Field(&context, n) == L"NTamd64") {
-                strModels += L".NTamd64";
+            if (Field(&context, n) == kModelsDecoration) {
+                strModels += std::wstring(L".") + kModelsDecoration;
             }
         }
     }
@@ -161,7 +169,7 @@ bool InstallDriver(const Command& command, bool bRegister, std::wstring* pstrPro
     // Every file of the CopyFiles sections: driver files stay in the package (the spooler copies
     // them into its driver folder), monitor and processor modules go where their DIRID points.
     const std::wstring strSource =
-        strPackage + LineField(hInf, L"SourceDisksNames.amd64", L"1", 4) + L"\\";
+        strPackage + LineField(hInf, kSourceDisks, L"1", 4) + L"\\";
     std::wstring strDependent;
     const std::wstring strDataFile = LineField(hInf, strInstall.c_str(), L"DataFile", 1);
     if (::SetupFindFirstLineW(hInf, strInstall.c_str(), L"CopyFiles", &context)) {
