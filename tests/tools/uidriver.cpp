@@ -4,7 +4,7 @@
 //   uidriver wait <title> [ms]          wait until the window exists (default 20000 ms)
 //   uidriver gone <title> [ms]          wait until no such window exists
 //   uidriver dump <title>               one line per child control (list box lines too)
-//   uidriver msgtext <title>            the text of a message box
+//   uidriver msgtext <title> [ms]       the text of a message box
 //   uidriver click <title> <text|id>    BM_CLICK on a child button
 //   uidriver tick <title> <id> <index>  click the check box of an owner-drawn list box line
 //   uidriver close <title>              WM_SYSCOMMAND SC_CLOSE
@@ -205,13 +205,22 @@ int CmdDump(HWND hTop)
     return 0;
 }
 
-int CmdMsgText(HWND hBox)
+// A box found as soon as it is made may not have its text yet: it is awaited.
+int CmdMsgText(HWND hBox, DWORD dwMs)
 {
-    HWND hText = GetDlgItem(hBox, kMessageBoxTextId);
-    if (hText == nullptr) {
-        return Fail("the window has no message text control (id 0xFFFF)");
+    const DWORD dwStart = GetTickCount();
+    std::string strText;
+    while (strText.empty() && GetTickCount() - dwStart < dwMs) {
+        HWND hText = GetDlgItem(hBox, kMessageBoxTextId);
+        strText = hText != nullptr ? TextOf(hText) : std::string();
+        if (strText.empty()) {
+            Sleep(kPollMs);
+        }
     }
-    std::printf("%s\n", TextOf(hText).c_str());
+    if (strText.empty()) {
+        return Fail("the window has no message text (control id 0xFFFF)");
+    }
+    std::printf("%s\n", strText.c_str());
     std::fflush(stdout);
     return 0;
 }
@@ -392,7 +401,7 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    const DWORD dwWait = strCmd == "wait" ? ParseMs(argc, argv, 3) : kDefaultWaitMs;
+    const DWORD dwWait = strCmd == "wait" || strCmd == "msgtext" ? ParseMs(argc, argv, 3) : kDefaultWaitMs;
     HWND hTop = WaitForWindow(pszTitle, dwWait);
     if (hTop == nullptr) {
         return Fail("no window \"%s\"", pszTitle);
@@ -404,7 +413,7 @@ int main(int argc, char** argv)
         return CmdDump(hTop);
     }
     if (strCmd == "msgtext") {
-        return CmdMsgText(hTop);
+        return CmdMsgText(hTop, dwWait);
     }
     if (strCmd == "close") {
         PostMessageA(hTop, WM_SYSCOMMAND, SC_CLOSE, 0);
