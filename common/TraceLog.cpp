@@ -12,16 +12,84 @@
 #include "framework/Lock.h"
 
 namespace {
-// Written once by StartTraceLog on the dialog thread before the worker exists; only read later.
+// Set by StartTraceLog on the dialog thread before the worker exists; only read later.
 char s_szLogPath[256] = "";
+char s_szRefusal[512] = "";
 // Set before StartTraceLog when the command line names the log; "" otherwise.
 char s_szChosenPath[256] = "";
+// The open log of this run; every line goes through it. Never closed but by the next start or
+// the end of the process, so that a line of the other thread is never written to a stale handle.
+HANDLE s_hLog = INVALID_HANDLE_VALUE;
 
 // Keeps the lines of the two threads whole: each line is seek-to-end, text, CR LF.
 fw::CriticalSection s_writeLock;
+
+// The first part of the path (a folder below the drive root, or the file itself) that is a link:
+// a junction, a symbolic link or a mount point. False when there is none.
+bool FindLinkOnPath(const char* pszPath, char (&szLink)[256])
+{
+    for (size_t nEnd : PathPartEnds(pszPath)) {
+        CopyTextPart(szLink, pszPath, nEnd);
+        const DWORD dwAttributes = ::GetFileAttributesA(szLink);
+        if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Makes the missing folders of a log path named on the command line.
+void MakeFoldersOf(const char* pszPath)
+{
+    const std::vector<size_t> ends = PathPartEnds(pszPath);
+    for (size_t i = 0; i + 1 < ends.size(); ++i) {
+        char szFolder[256];
+        CopyTextPart(szFolder, pszPath, ends[i]);
+        ::CreateDirectoryA(szFolder, nullptr);  // an existing folder is the normal case
+    }
+}
+
+// Opens the log file without following a link and empties it. A path below a linked folder, a
+// file that is a link or not a plain file, or one with a second name is left as it is; szWhy
+// then says why.
+HANDLE OpenLogFile(const char* pszPath, char (&szWhy)[512])
+{
+    char szLink[256];
+    if (FindLinkOnPath(pszPath, szLink)) {
+        FormatText(szWhy, sizeof(szWhy), "%s is a link", szLink);
+        return INVALID_HANDLE_VALUE;
+    }
+    fw::ScopedFile hFile(::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+    if (!hFile) {
+        FormatText(szWhy, sizeof(szWhy), "it cannot be opened (%d)", static_cast<int>(::GetLastError()));
+        return INVALID_HANDLE_VALUE;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(hFile.Get(), &info) || ::GetFileType(hFile.Get()) != FILE_TYPE_DISK ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        CopyText(szWhy, "it is not a plain file");
+        return INVALID_HANDLE_VALUE;
+    }
+    if (info.nNumberOfLinks != 1) {
+        CopyText(szWhy, "it has more than one name (hard link)");
+        return INVALID_HANDLE_VALUE;
+    }
+    // A folder made a link while the file was being opened: the handle may lie anywhere.
+    if (FindLinkOnPath(pszPath, szLink)) {
+        FormatText(szWhy, sizeof(szWhy), "%s is a link", szLink);
+        return INVALID_HANDLE_VALUE;
+    }
+    ::SetFilePointer(hFile.Get(), 0, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(hFile.Get());
+    return hFile.Release();
+}
+
 }  // namespace
 
 const char* TraceLogPath() { return s_szLogPath; }
+const char* TraceLogRefusal() { return s_szRefusal; }
 
 void ChooseTraceLogPath(const char* pszPath)
 {
@@ -36,17 +104,24 @@ void ChooseTraceLogPath(const char* pszPath)
     }
 }
 
-void StartTraceLog()
+bool StartTraceLog()
 {
-    char szWindowsDir[256] = {};
-    char szPath[256] = {};
+    fw::ScopedLock lock(s_writeLock);
+    if (s_hLog != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(s_hLog);
+        s_hLog = INVALID_HANDLE_VALUE;
+    }
     std::memset(s_szLogPath, 0, sizeof(s_szLogPath));
+    std::memset(s_szRefusal, 0, sizeof(s_szRefusal));
     if (s_szChosenPath[0] != '\0') {
         CopyText(s_szLogPath, s_szChosenPath);
-        ::DeleteFileA(s_szLogPath);
-        return;
+        MakeFoldersOf(s_szLogPath);
+        s_hLog = OpenLogFile(s_szLogPath, s_szRefusal);
+        return s_hLog != INVALID_HANDLE_VALUE;
     }
 
+    char szWindowsDir[256] = {};
+    char szPath[256] = {};
     ::GetWindowsDirectoryA(szWindowsDir, sizeof(szWindowsDir));
     // The drive root of the Windows directory ("C:\"), then "\Temp": the doubled separator is
     // read by the file system as a single one.
@@ -57,17 +132,32 @@ void StartTraceLog()
     ::CreateDirectoryA(szPath, nullptr);  // an existing or uncreatable folder is not an error here
     AppendText(szPath, g_szTraceLogName);
     CopyText(s_szLogPath, szPath);
-    ::DeleteFileA(s_szLogPath);
+    s_hLog = OpenLogFile(s_szLogPath, s_szRefusal);
+    if (s_hLog != INVALID_HANDLE_VALUE) {
+        return true;
+    }
+
+    // Any user may create the folder at the drive root, or plant a link in it: the log then goes
+    // to the Windows directory's own Temp folder, which only administrators control.
+    char szFallback[256] = {};
+    CopyText(szFallback, szWindowsDir);
+    AppendText(szFallback, "\\Temp");
+    AppendText(szFallback, g_szTraceLogName);
+    char szWhy[512] = {};
+    s_hLog = OpenLogFile(szFallback, szWhy);
+    if (s_hLog != INVALID_HANDLE_VALUE) {
+        CopyText(s_szLogPath, szFallback);
+        WriteTraceLog("TRACE LOG NOT USED : %s (%s)", szPath, s_szRefusal);
+    }
+    return true;
 }
 
 void WriteTraceLog(const char* pszFormat, ...)
 {
     const DWORD dwLastError = ::GetLastError();
     fw::ScopedLock lock(s_writeLock);
-    fw::ScopedFile hFile(::CreateFileA(s_szLogPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (hFile) {
-        ::SetFilePointer(hFile.Get(), 0, nullptr, FILE_END);
+    if (s_hLog != INVALID_HANDLE_VALUE) {
+        ::SetFilePointer(s_hLog, 0, nullptr, FILE_END);
 
         SYSTEMTIME st;
         ::GetLocalTime(&st);
@@ -83,8 +173,8 @@ void WriteTraceLog(const char* pszFormat, ...)
         szLine[kTraceStampLength + kTraceMessageLimit] = '\0';
 
         DWORD dwWritten = 0;
-        ::WriteFile(hFile.Get(), szLine, static_cast<DWORD>(std::strlen(szLine)), &dwWritten, nullptr);
-        ::WriteFile(hFile.Get(), "\r\n", 2, &dwWritten, nullptr);
+        ::WriteFile(s_hLog, szLine, static_cast<DWORD>(std::strlen(szLine)), &dwWritten, nullptr);
+        ::WriteFile(s_hLog, "\r\n", 2, &dwWritten, nullptr);
     }
     ::SetLastError(dwLastError);
 }

@@ -61,6 +61,18 @@ void EndRun(int nCodeWithoutSwitches)
     std::exit(s_switches.bAny ? ExitCodeFromOutcomes(static_cast<unsigned>(::InterlockedOr(&s_nOutcomes, 0))) : nCodeWithoutSwitches);
 }
 
+void StartRunTraceLog()
+{
+    if (StartTraceLog()) {
+        return;
+    }
+    NoteOutcome(kOutcomeLogFailure);
+    const std::string strText = "The trace log " + std::string(TraceLogPath()) + " cannot be written: " +
+                                TraceLogRefusal() + ".\n\nName another file with /log= and run the program again.";
+    fw::AppMessageBox(strText.c_str(), MB_OK | MB_ICONHAND);
+    EndRun(0);
+}
+
 void BeginRun(bool bInstaller)
 {
     s_switches = ParseRunSwitches(SkipProgramName(::GetCommandLineA()), bInstaller);

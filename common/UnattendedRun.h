@@ -10,6 +10,10 @@
 // after a trace line and, unless quiet, a box) and for /? (the usage box unless quiet, then 0).
 void BeginRun(bool bInstaller);
 
+// StartTraceLog for the program's dialog; a log named by /log= that cannot be written ends the
+// run before any change (1622), after an error box unless quiet.
+void StartRunTraceLog();
+
 // The switches of this run (all off before BeginRun).
 const RunSwitches& RunOptions();
 inline bool HasSwitches() { return RunOptions().bAny; }

@@ -249,7 +249,8 @@ void CRemovalEngine::DeleteProcessor()
     BOOL bDeleted = CallWithSpoolerRetry({kRpcServerUnavailable, kRpcCallFailedDne}, [&szProcessor] {
         return ::DeletePrintProcessorA(nullptr, nullptr, szProcessor);
     });
-    const DWORD dwError = ::GetLastError();
+    // The status the spooler returned: 0 when it reported the deletion done.
+    const DWORD dwError = bDeleted ? ERROR_SUCCESS : ::GetLastError();
     // Some spoolers report the deletion done and keep the processor registered: one still listed
     // was not deleted.
     if (bDeleted && IsPrintProcessorListed(szProcessor)) {

@@ -2,8 +2,12 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
+#include "OsCode.h"
 #include "Profile.h"
 #include "TraceLog.h"
+#include "framework/MessageBox.h"
 #include "framework/ProgressNote.h"
 
 namespace {
@@ -40,6 +44,41 @@ void CInstallEngine::SetSystemInfo(int bWow64, int nOSCode)
         m_strDriverDir = ".\\Driver32\\";
     }
     WriteTraceLog("ENV : %s, DRV DIR : %s ", m_strEnvironment.c_str(), m_strDriverDir.c_str());
+}
+
+bool CInstallEngine::CheckPackageFiles()
+{
+    TraceStep step("CheckPackageFiles");
+    // The INF, then the driver's own files, which no Windows has (the universal driver files are
+    // the system's); the package path takes the binary resource file as well, which the INF copies.
+    // m_strDriverDir is ".\\Driver32\\" or ".\\Driver64\\"; names are shown from the package folder.
+    const std::string strFolder = m_strDriverDir.compare(0, 2, ".\\") == 0 ? m_strDriverDir.substr(2) : m_strDriverDir;
+    std::vector<std::string> files = {m_strInfName,
+                                      strFolder + m_strDriverDll,
+                                      strFolder + m_strUiDll,
+                                      strFolder + m_strUniDll,
+                                      strFolder + LoadEntry(ProfileEntry::UiIniName),
+                                      strFolder + LoadEntry(ProfileEntry::GpdName),
+                                      strFolder + m_strMonitorDll,
+                                      strFolder + m_strProcessorDll};
+    if (m_nOSCode >= kOsVista) {
+        files.push_back(strFolder + LoadEntry(ProfileEntry::BudName));
+    }
+    std::string strMissing;
+    for (const std::string& strFile : files) {
+        const DWORD dwAttributes = ::GetFileAttributesA((".\\" + strFile).c_str());
+        if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            WriteTraceLog("PACKAGE FILE MISSING : %s", strFile.c_str());
+            strMissing += "\n" + strFile;
+        }
+    }
+    if (strMissing.empty()) {
+        return true;
+    }
+    const std::string strText = "The driver package is incomplete. These files are missing from the package folder:\n" +
+                                strMissing + "\n\nCopy the complete driver package and run the installer again.";
+    fw::AppMessageBox(strText.c_str(), MB_OK | MB_ICONHAND);
+    return false;
 }
 
 void CInstallEngine::SetControlPointers(fw::SharedText* pStatusText, fw::Control* pProgress)

@@ -35,6 +35,19 @@ public:
     void AddToWin2KWithWHQL(int nPortCode);
     void AddToWin2K(int nPortCode);
 
+    // Whether the package folder (the current folder) holds the INF and every file the chosen path
+    // takes from the driver folder that the system does not provide. Each missing file gets a
+    // trace line, and all of them one error box; nothing is changed either way.
+    bool CheckPackageFiles();
+
+    // The printer-installation command of the package path, hidden, awaited at most two minutes
+    // (a time-out ends the process with -1); false when it could not be started.
+    bool RunPackageCommand(const char* pszCmdExe, char* pszCommand);
+    // Whether the spooler holds what the command was to install: the driver (unless it was there
+    // before) and, for a serial or parallel port, a printer on that port using it. What is
+    // missing goes to the trace log and an error box.
+    bool PackageCommandInstalled(int bExisted, int nPortCode);
+
     // 1 when the spooler lists a printer driver of exactly this name; every failure counts as 0.
     int PrinterDrvExist(const std::string& strDriverName);
     // Stages the driver files into the printer-driver directory (and, on 32-bit Windows before

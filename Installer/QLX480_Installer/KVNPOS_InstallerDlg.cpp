@@ -89,7 +89,7 @@ BOOL CKVNPOS_InstallerDlg::OnInitDialog()
     fw::Dialog::OnInitDialog();
     SetDialogIcon();
 
-    StartTraceLog();
+    StartRunTraceLog();
     m_bWow64 = IsWow64();
     m_nOSCode = CheckOS();
     m_engine.SetSystemInfo(m_bWow64, m_nOSCode);
@@ -200,6 +200,12 @@ void CKVNPOS_InstallerDlg::InstallWithConfiguredPort()
 
 void CKVNPOS_InstallerDlg::InstallOnPort(int nPortIndex)
 {
+    // An incomplete package changes nothing: not even the removal of a different version.
+    if (!m_engine.CheckPackageFiles()) {
+        NoteOutcome(kOutcomePackageInvalid);
+        m_bInstalling = 0;
+        EndRun(0);
+    }
     CheckDifferentVersion();
     if (!IsValidPortIndex(nPortIndex)) {
         return;

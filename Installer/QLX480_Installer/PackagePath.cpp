@@ -2,6 +2,7 @@
 // printer-installation tool in a hidden child process; then the INF, the uninstall entry and the
 // utilities, and the closing message.
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +52,44 @@ void BuildPackageCommand(char (&szCmdExe)[engine_paths::kPathSize], char (&szCom
     }
 }
 
+// Whether the spooler lists a printer driver of this name for the environment.
+bool DriverListed(const std::string& strEnvironment, const std::string& strDriver)
+{
+    const SpoolerEnum drivers = EnumerateWithSpoolerRetry(
+        {kRpcServerUnavailable}, [&strEnvironment](LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pnCount) {
+            return ::EnumPrinterDriversA(nullptr, const_cast<LPSTR>(strEnvironment.c_str()), 1, pBuf, cbBuf,
+                                         pcbNeeded, pnCount);
+        });
+    const DRIVER_INFO_1A* pDrivers = drivers.Records<DRIVER_INFO_1A>();
+    const size_t nFit = drivers.buffer.size() / sizeof(DRIVER_INFO_1A);
+    for (size_t i = 0; drivers.bOk && pDrivers != nullptr && i < drivers.nCount && i < nFit; ++i) {
+        if (pDrivers[i].pName != nullptr && strDriver == pDrivers[i].pName) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether a local printer on this port ("LPT1" matches "LPT1:") uses the printer driver.
+bool PrinterOnPortUses(const char* pszPort, const std::string& strDriver)
+{
+    const SpoolerEnum printers =
+        EnumerateWithSpoolerRetry({kRpcServerUnavailable}, [](LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pnCount) {
+            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, pBuf, cbBuf, pcbNeeded, pnCount);
+        });
+    const std::string strPort = std::string(pszPort) + ":";
+    const PRINTER_INFO_2A* pPrinters = printers.Records<PRINTER_INFO_2A>();
+    const size_t nFit = printers.buffer.size() / sizeof(PRINTER_INFO_2A);
+    for (size_t i = 0; printers.bOk && pPrinters != nullptr && i < printers.nCount && i < nFit; ++i) {
+        const PRINTER_INFO_2A& printer = pPrinters[i];
+        if (printer.pDriverName != nullptr && strDriver == printer.pDriverName && printer.pPortName != nullptr &&
+            (::lstrcmpiA(printer.pPortName, strPort.c_str()) == 0 || ::lstrcmpiA(printer.pPortName, pszPort) == 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
@@ -89,49 +128,17 @@ void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
     BuildPackageCommand(szCmdExe, szCommand, szArguments);
     ProgressNote("Creates a new process \r\n", 500);
 
-    // With the driver present a USB printer needs nothing from the installer.
+    // With the driver present a USB printer needs nothing from the installer. The tool's own
+    // outcome decides nothing: what the spooler holds afterwards does.
+    bool bInstalled = true;
     if (!(bUsb && bExisted)) {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
-        startup.wShowWindow = SW_HIDE;
-        PROCESS_INFORMATION process = {};
-        const BOOL bStarted = ::CreateProcessA(szCmdExe, szCommand, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                                               nullptr, nullptr, &startup, &process);
-        const DWORD dwError = ::GetLastError();
-        WriteTraceLog("\r\nCOMMAND LINE : %s", szCommand);
-
-        if (!bStarted) {
-            NoteOutcome(kOutcomeFailure);
-            fw::AppMessageBox("CreateProcess failed.", MB_OK);
-            WriteTraceLog("CreateProcess failed. (%d)", static_cast<int>(dwError));
-            // Nothing was installed: no uninstall entry and no success message for it.
-            WriteTraceLog("\r\n");
-            step.End();
-            CompletionNote("Completed.");
-            StartSpooler(kFinalSpoolerPause);
-            return;
-        }
-
-        fw::ScopedHandle hProcess(process.hProcess);
-        fw::ScopedHandle hThread(process.hThread);
-        ProgressNote("The new process is running...\r\n", 500);
-        ProgressNote("Waiting until the process has finished processing ...\r\n", 0);
-        if (::WaitForSingleObject(hProcess.Get(), kInstallWaitMs) == WAIT_TIMEOUT) {
-            // The tool is left running; the installer gives up with its own exit code.
-            hProcess.Reset();
-            hThread.Reset();
-            NoteOutcome(kOutcomeFailure);
-            fw::AppMessageBox("The process could not finish the installation.", MB_OK | MB_ICONHAND);
-            WriteTraceLog("WAIT_TIMEOUT");
-            EndRun(-1);
-        }
-        if (INFFileExist(m_strMakerName, m_strDriverName) == 0) {
+        bInstalled = RunPackageCommand(szCmdExe, szCommand) && PackageCommandInstalled(bExisted, nPortCode);
+        if (bInstalled && INFFileExist(m_strMakerName, m_strDriverName) == 0) {
             CopyINFFile();
         }
     }
 
-    if (!bExisted) {
+    if (bInstalled && !bExisted) {
         RegisterUninstallInfo();
         CopyFilesOfUtilities();
         CompletionNote("The driver has been successfully installed.");
@@ -146,4 +153,62 @@ void CInstallEngine::AddToWin2KWithWHQL(int nPortCode)
     step.End();
     CompletionNote("Completed.");
     StartSpooler(kFinalSpoolerPause);
+}
+
+bool CInstallEngine::RunPackageCommand(const char* pszCmdExe, char* pszCommand)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    const BOOL bStarted = ::CreateProcessA(pszCmdExe, pszCommand, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                                           nullptr, nullptr, &startup, &process);
+    const DWORD dwError = ::GetLastError();
+    WriteTraceLog("\r\nCOMMAND LINE : %s", pszCommand);
+    if (!bStarted) {
+        // Nothing was installed: no uninstall entry and no success message for it.
+        NoteOutcome(kOutcomeFailure);
+        fw::AppMessageBox("CreateProcess failed.", MB_OK);
+        WriteTraceLog("CreateProcess failed. (%d)", static_cast<int>(dwError));
+        return false;
+    }
+
+    fw::ScopedHandle hProcess(process.hProcess);
+    fw::ScopedHandle hThread(process.hThread);
+    ProgressNote("The new process is running...\r\n", 500);
+    ProgressNote("Waiting until the process has finished processing ...\r\n", 0);
+    if (::WaitForSingleObject(hProcess.Get(), kInstallWaitMs) == WAIT_TIMEOUT) {
+        // The tool is left running; the installer gives up with its own exit code.
+        hProcess.Reset();
+        hThread.Reset();
+        NoteOutcome(kOutcomeFailure);
+        fw::AppMessageBox("The process could not finish the installation.", MB_OK | MB_ICONHAND);
+        WriteTraceLog("WAIT_TIMEOUT");
+        EndRun(-1);
+    }
+    DWORD dwExitCode = 0;
+    ::GetExitCodeProcess(hProcess.Get(), &dwExitCode);
+    WriteTraceLog("PROCESS EXIT CODE : %d", static_cast<int>(dwExitCode));
+    return true;
+}
+
+bool CInstallEngine::PackageCommandInstalled(int bExisted, int nPortCode)
+{
+    char szMissing[512] = "";
+    if (!bExisted && !DriverListed(m_strEnvironment, m_strDriverName)) {
+        FormatText(szMissing, sizeof(szMissing), "the printer driver %s is not installed", m_strDriverName.c_str());
+    } else if (nPortCode != kPortCodeUsb && !PrinterOnPortUses(PortNameFromCode(nPortCode), m_strDriverName)) {
+        FormatText(szMissing, sizeof(szMissing), "no printer on %s: with the printer driver %s",
+                   PortNameFromCode(nPortCode), m_strDriverName.c_str());
+    }
+    if (szMissing[0] == '\0') {
+        return true;
+    }
+    NoteOutcome(kOutcomeFailure);
+    WriteTraceLog("PACKAGE INSTALLATION FAILED : %s", szMissing);
+    const std::string strText = "The system's printer-installation tool did not install the driver.\n\n"
+                                "The trace log " + std::string(TraceLogPath()) + " says what is missing.";
+    fw::AppMessageBox(strText.c_str(), MB_OK | MB_ICONHAND);
+    return false;
 }

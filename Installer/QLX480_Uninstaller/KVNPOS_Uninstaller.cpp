@@ -31,7 +31,10 @@ BOOL CKVNPOS_UninstallerApp::InitInstance()
     }
     CKVNPOS_UninstallerDlg dlg;
     dlg.KeepHidden(IsQuietRun());
-    RunMainDialog(dlg);
+    // A dialog that could not be made did nothing: never a success for a run with switches.
+    if (RunMainDialog(dlg) == -1) {
+        NoteOutcome(kOutcomeFailure);
+    }
     EndRun(0);
 }
 

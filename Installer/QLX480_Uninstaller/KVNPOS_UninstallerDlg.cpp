@@ -52,7 +52,7 @@ BOOL CKVNPOS_UninstallerDlg::OnInitDialog()
     fw::Dialog::OnInitDialog();
     SetDialogIcon();
 
-    StartTraceLog();
+    StartRunTraceLog();
     m_bWow64 = IsWow64();
     m_nOSCode = CheckOS();
     m_nPrinterObjects = 0;

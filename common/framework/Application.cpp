@@ -33,11 +33,12 @@ bool Application::CountInstance(LONG& nInstances)
     return nInstances <= 1;
 }
 
-void Application::RunMainDialog(Dialog& dlg)
+INT_PTR Application::RunMainDialog(Dialog& dlg)
 {
     m_pMainWnd = &dlg;
-    dlg.DoModal();
+    const INT_PTR nResult = dlg.DoModal();
     m_pMainWnd = nullptr;
+    return nResult;
 }
 
 void RestrictDllSearch()

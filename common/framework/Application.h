@@ -30,8 +30,9 @@ protected:
     // Counts this process in the program's shared instance counter (read, add 1, write back; the
     // counter falls back to 0 when the last process of the program ends). True for the first one.
     static bool CountInstance(LONG& nInstances);
-    // Runs the program's one dialog modally as its main window.
-    void RunMainDialog(Dialog& dlg);
+    // Runs the program's one dialog modally as its main window; the DoModal result, -1 when the
+    // window could not be made (no desktop, say).
+    INT_PTR RunMainDialog(Dialog& dlg);
 
 private:
     static Application* s_pApp;

@@ -100,7 +100,8 @@ int ExitCodeFromOutcomes(unsigned nOutcomes)
         unsigned nOutcome;
         int nCode;
     } kOrder[] = {{kOutcomeAnotherInstance, kExitAnotherInstance}, {kOutcomeBadCommandLine, kExitBadCommandLine},
-                  {kOutcomeOldWindows, kExitOldWindows},           {kOutcomeFailure, kExitFailure},
+                  {kOutcomeLogFailure, kExitLogFailure},           {kOutcomeOldWindows, kExitOldWindows},
+                  {kOutcomePackageInvalid, kExitPackageInvalid},   {kOutcomeFailure, kExitFailure},
                   {kOutcomeNothingInstalled, kExitNothingInstalled}, {kOutcomeRestartStarted, kExitRestartStarted},
                   {kOutcomeRestartNeeded, kExitRestartNeeded}};
     for (const auto& entry : kOrder) {

@@ -9,6 +9,8 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1603;
 constexpr int kExitNothingInstalled = 1605;
 constexpr int kExitAnotherInstance = 1618;
+constexpr int kExitPackageInvalid = 1620;
+constexpr int kExitLogFailure = 1622;
 constexpr int kExitOldWindows = 1633;
 constexpr int kExitBadCommandLine = 1639;
 constexpr int kExitRestartStarted = 1641;
@@ -23,10 +25,12 @@ enum RunOutcome : unsigned {
     kOutcomeOldWindows = 1u << 4,
     kOutcomeBadCommandLine = 1u << 5,
     kOutcomeAnotherInstance = 1u << 6,
+    kOutcomePackageInvalid = 1u << 7,
+    kOutcomeLogFailure = 1u << 8,
 };
 
 // The exit code of a set of outcomes: the run ended early (another instance, bad command line,
-// old Windows) before it failed; a failure before "nothing installed"; a started restart before
+// unwritable log, old Windows, incomplete package) before it failed; a failure before "nothing installed"; a started restart before
 // a needed one; none of them is success.
 int ExitCodeFromOutcomes(unsigned nOutcomes);
 

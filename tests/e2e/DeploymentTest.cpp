@@ -91,11 +91,10 @@ TEST_F(Programs, QuietInstallOnXpThenQuietUninstall)
 {
     ReportWindowsVersion("winxp");
     WriteSettings("[QLX480]\r\nPORTDLG=TRUE\r\nPORT=COM2\r\n");  // the command line wins over both
-    ASSERT_TRUE(RemoveTree("C:\\qlx-e2e-logs"));
-    ::CreateDirectoryA("C:\\qlx-e2e-logs", nullptr);
-    const char kLog[] = "C:\\qlx-e2e-logs\\install log.txt";
+    ASSERT_TRUE(RemoveTree("C:\\qlx-e2e-logs"));  // the log's folders are made
+    const char kLog[] = "C:\\qlx-e2e-logs\\new folder\\install log.txt";
 
-    Program installer("QLX480_Installer.exe", "-QUIET /Port=lpt1 \"/log=C:\\qlx-e2e-logs\\install log.txt\"");
+    Program installer("QLX480_Installer.exe", "-QUIET /Port=lpt1 \"/log=C:\\qlx-e2e-logs\\new folder\\install log.txt\"");
     ASSERT_TRUE(installer.Started());
     bool bShown = true;
     EXPECT_EQ(WaitWatchingWindows(installer, &bShown), 3010);
@@ -143,18 +142,33 @@ TEST_F(Programs, QuietInstallOnXpThenQuietUninstall)
     RemoveTree("C:\\qlx-e2e-logs");
 }
 
-// On the package path the port comes from the settings file, PORTDLG notwithstanding.
-TEST_F(Programs, QuietInstallOnThePackagePathTakesTheSettingsPort)
+// Windows 7 with its own printer-installation tool, which here installs nothing: no success is
+// reported for it, quiet or not. The port comes from the settings file, PORTDLG notwithstanding.
+TEST_F(Programs, PackagePathWhoseToolInstallsNothingFails)
 {
+    ReportWindowsVersion("win7");
     WriteSettings("[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT2\r\n");
     Program installer("QLX480_Installer.exe", "/quiet");
     bool bShown = true;
-    EXPECT_EQ(WaitWatchingWindows(installer, &bShown), 3010);
+    EXPECT_EQ(WaitWatchingWindows(installer, &bShown), 1603);
     EXPECT_FALSE(bShown);
-    const std::string strLog = ReadWholeFile(kInstallerLog);
-    EXPECT_NE(strLog.find("AddToWin2KWithWHQL BEGIN"), std::string::npos);
-    EXPECT_NE(strLog.find("/r \"LPT2:\""), std::string::npos);
-    EXPECT_NE(strLog.find("MESSAGE : Restarting your computer can take effect."), std::string::npos);
+    const std::vector<std::string> texts = TraceMessages(kInstallerLog);
+    EXPECT_TRUE(InOrder(texts, {"AddToWin2KWithWHQL BEGIN",
+                                "PACKAGE INSTALLATION FAILED : the printer driver KORVANE QLX-480 is not installed",
+                                "AddToWin2KWithWHQL END"}));
+    EXPECT_NE(ReadWholeFile(kInstallerLog).find("/r \"LPT2:\""), std::string::npos);
+    EXPECT_FALSE(Contains(texts, "MESSAGE : Restarting"));
+    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(FileExists(kRestartLog));
+
+    WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
+    Program interactive("QLX480_Installer.exe");
+    long nExitCode = -999;
+    const std::vector<std::string> boxes = AnswerBoxesUntilExit(interactive, "QLX480_Installer", &nExitCode);
+    EXPECT_EQ(nExitCode, 0);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"The system's printer-installation tool did not install the driver.\n\n"
+                                               "The trace log C:\\\\Temp\\QLX-480_Installer.txt says what is missing."}));
+    EXPECT_FALSE(UninstallEntryExists());
 }
 
 TEST_F(Programs, QuietRunsThatEndBeforeInstallingSayWhy)
@@ -178,8 +192,19 @@ TEST_F(Programs, QuietRunsThatEndBeforeInstallingSayWhy)
          "No port for a quiet installation: neither /port= nor PORT in the settings file."},
         {"NT 4.0", "QLX480_Installer.exe", "/quiet /port=USB", "", "nt40", 1633,
          "MESSAGE : THE DRIVER CAN NOT BE INSTALLED ON THIS OS."},
+        {"log under a file", "QLX480_Installer.exe", "/quiet /port=LPT1 /log=C:\\qlx-e2e-package\\qlx480.inf\\a.txt",
+         "", nullptr, 1622, nullptr},
+        // Last: the package stays without its driver module.
+        {"incomplete package", "QLX480_Installer.exe", "/quiet /port=LPT1", "", "winxp", 1620,
+         "MESSAGE : The driver package is incomplete. These files are missing from the package folder:\n\n"
+         "Driver64\\QLX480.dll\n\nCopy the complete driver package and run the installer again."},
     };
     for (const auto& run : runs) {
+        ::DeleteFileA(kInstallerLog);
+        ::DeleteFileA(kUninstallerLog);
+        if (run.nExitCode == 1620) {
+            ASSERT_TRUE(::DeleteFileA((std::string(kPackage) + "\\Driver64\\QLX480.dll").c_str()));
+        }
         WriteSettings(run.pszSettings);
         if (run.pszVersion != nullptr) {
             ReportWindowsVersion(run.pszVersion);
@@ -189,14 +214,57 @@ TEST_F(Programs, QuietRunsThatEndBeforeInstallingSayWhy)
         EXPECT_EQ(WaitWatchingWindows(program, &bShown), run.nExitCode) << run.pszName;
         EXPECT_FALSE(bShown) << run.pszName;
         const char* pszLog = std::strstr(run.pszExe, "Uninstaller") != nullptr ? kUninstallerLog : kInstallerLog;
-        EXPECT_TRUE(Contains(TraceMessages(pszLog), run.pszLogLine)) << run.pszName;
+        if (run.pszLogLine != nullptr) {
+            EXPECT_TRUE(Contains(TraceMessages(pszLog), run.pszLogLine)) << run.pszName;
+        } else {
+            EXPECT_FALSE(FileExists(pszLog)) << run.pszName;
+        }
         EXPECT_FALSE(DriverKeyExists()) << run.pszName;
         EXPECT_FALSE(UninstallEntryExists()) << run.pszName;
+        EXPECT_FALSE(ReadPrinter("KORVANE QLX-480").bFound) << run.pszName;
+        EXPECT_EQ(ComponentKeys(), 0) << run.pszName;
     }
+}
+
+// Any user may make C:\\Temp a link before an administrator runs the programs: they then never
+// write or empty the files there, and log to the Windows directory's own Temp folder.
+TEST_F(Programs, TraceLogsNeverGoThroughALinkedTempFolder)
+{
+    ReportWindowsVersion("winxp");
+    const std::string strVictim = "C:\\qlx-e2e-victim";
+    RemoveTree(strVictim);
+    ASSERT_TRUE(::CreateDirectoryA(strVictim.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(strVictim + "\\QLX-480_Installer.txt", "installer's\r\n"));
+    ASSERT_TRUE(WriteWholeFile(strVictim + "\\QLX-480_UnInstaller.txt", "uninstaller's\r\n"));
+    ASSERT_TRUE(RemoveTree("C:\\Temp"));
+    struct TempLink {
+        ~TempLink()
+        {
+            RemoveDirectoryLink("C:\\Temp");
+            ::CreateDirectoryA("C:\\Temp", nullptr);
+        }
+    } restore;
+    ASSERT_TRUE(MakeDirectoryLink("C:\\Temp", strVictim));
+
+    Program installer("QLX480_Installer.exe", "/quiet /port=LPT1 /norestart");
+    EXPECT_EQ(installer.Wait(120000), 3010);
+    Program uninstaller("QLX480_Uninstaller.exe", "/quiet /norestart", kProductFolder);
+    EXPECT_EQ(uninstaller.Wait(120000), 3010);
+    EXPECT_FALSE(DriverKeyExists());
+
+    EXPECT_EQ(ReadWholeFile(strVictim + "\\QLX-480_Installer.txt"), "installer's\r\n");
+    EXPECT_EQ(ReadWholeFile(strVictim + "\\QLX-480_UnInstaller.txt"), "uninstaller's\r\n");
+    for (const char* pszName : {"QLX-480_Installer.txt", "QLX-480_UnInstaller.txt"}) {
+        const std::vector<std::string> texts = TraceMessages(std::string("C:\\windows\\Temp\\") + pszName);
+        ASSERT_FALSE(texts.empty()) << pszName;
+        EXPECT_EQ(texts[0], std::string("TRACE LOG NOT USED : C:\\\\Temp\\") + pszName + " (C:\\\\Temp is a link)");
+    }
+    RemoveTree(strVictim);
 }
 
 TEST_F(Programs, SecondQuietInstallerWhileOneRunsEndsAtOnce)
 {
+    ReportWindowsVersion("winxp");  // the manual path: Wine's own printui installs nothing
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=USB\r\n");
     Program first("QLX480_Installer.exe", "/quiet");
     ::Sleep(500);

@@ -263,6 +263,9 @@ protected:
     {
         ASSERT_TRUE(WriteWholeFile(std::string(kPackage) + "\\QLX480_Config.KVN", strContent));
     }
+    // Our stand-in printui.dll where Windows keeps the system's, for the package path (Wine's
+    // installs nothing).
+    void UseStandInPrintUi() { SwapIn("C:\\windows\\system32\\printui.dll", "printui/printui.dll"); }
     // A tool of ours (path below the build's tests/tools) in place of a system file, until TearDown.
     void SwapIn(const std::string& strSystemFile, const std::string& strTool)
     {
@@ -427,6 +430,22 @@ inline bool DriverKeyExists()
     }
     ::RegCloseKey(hKey);
     return true;
+}
+
+// How many of the language monitor's and the print processor's spooler keys are there.
+inline int ComponentKeys()
+{
+    int nFound = 0;
+    for (const char* pszKey : {"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\KVN Language Monitor QLX-480",
+                               "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print "
+                               "Processors\\KVN PRINT PROCESSOR QLX-480"}) {
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ | KEY_WOW64_64KEY, &hKey) == ERROR_SUCCESS) {
+            ::RegCloseKey(hKey);
+            ++nFound;
+        }
+    }
+    return nFound;
 }
 
 // Waits for the uninstaller's list, leaves only the given lines ticked and presses Uninstall.

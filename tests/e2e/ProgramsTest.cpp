@@ -10,6 +10,7 @@ namespace {
 TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
 {
     WriteSettings("[QLX480]\r\nPORTDLG=TRUE\r\nPORT=LPT1\r\n");
+    UseStandInPrintUi();
     Program installer("QLX480_Installer.exe");
     ASSERT_TRUE(installer.Started());
 
@@ -50,19 +51,20 @@ TEST_F(Programs, InstallerOpensItsDialogsAndTakesThePortTheUserPicks)
               std::string::npos);
 
     const std::vector<std::string> texts = TraceMessages(kInstallerLog);
-    ASSERT_GE(texts.size(), 13u);
-    const std::vector<std::string> start(texts.begin(), texts.begin() + 13);
+    ASSERT_GE(texts.size(), 15u);
+    const std::vector<std::string> start(texts.begin(), texts.begin() + 15);
     EXPECT_EQ(start, (std::vector<std::string>{
                          "The process is a 64-bit process.", "CheckOS BEGIN", "osvi.dwPlatformID   : 2",
                          "osvi.dwMajorVersion : 6", "osvi.dwMinorVersion : 1", "osvi.dwBuildNumber  : 7601",
                          "CheckOS END", "SetSystemInfo BEGIN", "ENV : Windows x64, DRV DIR : .\\Driver64\\ ",
                          "SetSystemInfo END", "SetControlPointers BEGIN", "SetControlPointers END",
-                         "AddToWin2KWithWHQL BEGIN"}));
+                         "CheckPackageFiles BEGIN", "CheckPackageFiles END", "AddToWin2KWithWHQL BEGIN"}));
 }
 
 TEST_F(Programs, SilentRouteShowsNoPortDialog)
 {
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
+    UseStandInPrintUi();
     Program installer("QLX480_Installer.exe");
     ASSERT_TRUE(installer.Started());
     long nExitCode = 0;
@@ -348,6 +350,7 @@ TEST_F(Programs, PlantedProgramsAndLibrariesInThePackageNeverRun)
         Plant(kPackage, pszName, true);
     }
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
+    UseStandInPrintUi();
     long nExitCode = 0;
     {
         WindowsDllSearch search;

@@ -116,8 +116,6 @@ protected:
         Programs::TearDown();
     }
 
-    // Our stand-in printui.dll where Windows keeps the system's, for the package path.
-    void UseStandInPrintUi() { SwapIn("C:\\windows\\system32\\printui.dll", "printui/printui.dll"); }
 
     // A first installation on LPT1 without any box but the restart question, answered No.
     static void InstallOnLpt1()

@@ -103,6 +103,8 @@ TEST(RunSwitches, ExitCodeOfOutcomes)
     EXPECT_EQ(ExitCodeFromOutcomes(kOutcomeNothingInstalled), 1605);
     EXPECT_EQ(ExitCodeFromOutcomes(kOutcomeOldWindows | kOutcomeFailure), 1633);
     EXPECT_EQ(ExitCodeFromOutcomes(kOutcomeBadCommandLine), 1639);
+    EXPECT_EQ(ExitCodeFromOutcomes(kOutcomePackageInvalid | kOutcomeFailure), 1620);
+    EXPECT_EQ(ExitCodeFromOutcomes(kOutcomeLogFailure | kOutcomeOldWindows), 1622);
     EXPECT_EQ(ExitCodeFromOutcomes(kOutcomeAnotherInstance | kOutcomeBadCommandLine), 1618);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -39,3 +41,32 @@ TEST(FormatTraceStamp, SmallBuffersAreCutAndTerminated)
 }
 
 } // namespace
+
+namespace {
+
+// Each part of a path up to its end, as PathPartEnds gives them.
+std::vector<std::string> Parts(const char* pszPath)
+{
+    std::vector<std::string> parts;
+    for (size_t nEnd : PathPartEnds(pszPath)) {
+        parts.emplace_back(pszPath, nEnd);
+    }
+    return parts;
+}
+
+TEST(PathPartEnds, EveryFolderBelowTheRootThenTheName)
+{
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(Parts("C:\\\\Temp\\QLX-480_Installer.txt"), (Texts{"C:\\\\Temp", "C:\\\\Temp\\QLX-480_Installer.txt"}));
+    EXPECT_EQ(Parts("C:\\logs\\new\\setup.txt"), (Texts{"C:\\logs", "C:\\logs\\new", "C:\\logs\\new\\setup.txt"}));
+    EXPECT_EQ(Parts("C:\\logs\\"), (Texts{"C:\\logs"}));
+    EXPECT_EQ(Parts("\\\\server\\share\\logs\\a.txt"), (Texts{"\\\\server\\share\\logs", "\\\\server\\share\\logs\\a.txt"}));
+    EXPECT_EQ(Parts("\\\\server\\share"), Texts{});
+    EXPECT_EQ(Parts("C:\\"), Texts{});
+    EXPECT_EQ(Parts("logs\\a.txt"), Texts{});
+    EXPECT_EQ(Parts("\\\\\\a"), Texts{});
+    EXPECT_EQ(Parts(""), Texts{});
+    EXPECT_EQ(Parts(nullptr), Texts{});
+}
+
+}  // namespace

@@ -73,6 +73,18 @@ bool MakeDirectoryLink(const std::string& strLink, const std::string& strTarget)
     return false;
 }
 
+bool RemoveDirectoryLink(const std::string& strLink)
+{
+    const std::string strUnixLink = UnixPath(strLink);
+    if (!strUnixLink.empty()) {
+        RunProgram("Z:\\bin\\rm -f " + strUnixLink, 20000);
+    }
+    for (int i = 0; i < 100 && GetFileAttributesA(strLink.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+        Sleep(50);
+    }
+    return GetFileAttributesA(strLink.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 bool ReadWholeFile(const std::string& strPath, std::string& strContent)
 {
     strContent.clear();

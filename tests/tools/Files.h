@@ -24,6 +24,8 @@ bool RemoveTree(const std::string& strPath);
 // without blanks: a Unix symbolic link made by the host's ln, which Wine shows as
 // FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT. True when the link is there.
 bool MakeDirectoryLink(const std::string& strLink, const std::string& strTarget);
+// Removes such a link (not what it points at); true when it is gone.
+bool RemoveDirectoryLink(const std::string& strLink);
 
 // A folder C:\qlx-scratch-<pid>-<n> made for one test and removed with everything
 // in it when the object goes.

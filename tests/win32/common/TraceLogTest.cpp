@@ -1,4 +1,5 @@
 // Trace log: where the file lies, what a line looks like, and that lines survive threads and cuts.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 
 #include "Testkit.h"
 #include "TraceLog.h"
+#include "TraceText.h"
 
 using namespace qlx::testkit;
 
@@ -60,7 +62,7 @@ TEST(TraceLog, NothingIsWrittenBeforeStart)
         });
     ASSERT_STREQ(TraceLogPath(), "");
     WriteTraceLog("too early %d", 1);
-    EXPECT_EQ(opened, std::vector<std::string>{""});
+    EXPECT_TRUE(opened.empty());
     EXPECT_FALSE(FileExists(kLogPath));
 }
 
@@ -68,9 +70,9 @@ TEST(TraceLog, StartsAFreshFileUnderTheDriveRootTemp)
 {
     ::CreateDirectoryA("C:\\Temp", nullptr);
     ASSERT_TRUE(WriteWholeFile(kLogPath, "line of an earlier run\r\n"));
-    StartTraceLog();
+    ASSERT_TRUE(StartTraceLog());
     EXPECT_STREQ(TraceLogPath(), "C:\\\\Temp\\QLX-480_CommonTest.txt");  // doubled separator kept
-    EXPECT_FALSE(FileExists(kLogPath));
+    EXPECT_EQ(ReadWholeFile(kLogPath), "");  // emptied in place, never deleted
 
     WriteTraceLog("first %s %d", "line", 1);
     WriteTraceLog("second");
@@ -203,8 +205,37 @@ TEST(TraceLog, WindowsOnAnotherDriveLogsToThatDrivesRoot)
     EXPECT_STREQ(TraceLogPath(), "D:\\\\Temp\\QLX-480_CommonTest.txt");
 }
 
+TEST(TraceLog, ChosenLogGetsItsFoldersAndIsNeverWrittenThroughALink)
+{
+    ScratchDir scratch;
+    ChooseTraceLogPath((scratch / "new\\folder\\setup.txt").c_str());
+    ASSERT_TRUE(StartTraceLog());
+    WriteTraceLog("kept");
+    EXPECT_EQ(ReadWholeFile(scratch / "new\\folder\\setup.txt").substr(kTraceStampLength), "kept\r\n");
+
+    // A folder on the path that is a link, and a file with a second name, are left as they are.
+    ASSERT_TRUE(::CreateDirectoryA((scratch / "victim").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(scratch / "victim\\setup.txt", "precious"));
+    ASSERT_TRUE(MakeDirectoryLink(scratch / "link", scratch / "victim"));
+    ChooseTraceLogPath((scratch / "link\\setup.txt").c_str());
+    EXPECT_FALSE(StartTraceLog());
+    EXPECT_EQ(TraceLogRefusal(), scratch / "link" + " is a link");
+    ASSERT_TRUE(::CreateHardLinkA((scratch / "second.txt").c_str(), (scratch / "victim\\setup.txt").c_str(), nullptr));
+    ChooseTraceLogPath((scratch / "second.txt").c_str());
+    EXPECT_FALSE(StartTraceLog());
+    EXPECT_STREQ(TraceLogRefusal(), "it has more than one name (hard link)");
+    WriteTraceLog("lost");
+    EXPECT_EQ(ReadWholeFile(scratch / "victim\\setup.txt"), "precious");
+
+    // A file in place of a folder: the log cannot be opened.
+    ChooseTraceLogPath((scratch / "second.txt\\setup.txt").c_str());
+    EXPECT_FALSE(StartTraceLog());
+    EXPECT_THAT(TraceLogRefusal(), testing::StartsWith("it cannot be opened ("));
+}
+
 TEST(TraceLog, UnwritableFolderLosesLinesSilently)
 {
+    ::DeleteFileA(kLogPath);
     auto failOpen = FailCall<decltype(&CreateFileA)>("kernel32.dll", "CreateFileA", ERROR_ACCESS_DENIED, -1,
                                                      INVALID_HANDLE_VALUE);
     StartTraceLog();

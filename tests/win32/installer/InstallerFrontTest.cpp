@@ -175,6 +175,17 @@ TEST_F(PortPreselection, MissingValuePreselectsCom1AndLogsTheLookup)
 // which port each route hands on and the prefix keeps no driver.
 class Routes : public SettingsFiles {
 protected:
+    // The current folder holds what a package must: the INF and the driver's own files.
+    void SetUp() override
+    {
+        SettingsFiles::SetUp();
+        ASSERT_TRUE(::CreateDirectoryA((m_scratch / "Driver64").c_str(), nullptr));
+        for (const char* pszFile : {"qlx480.inf", "Driver64\\QLX480.dll", "Driver64\\QLUI480.dll", "Driver64\\QLUNI480.dll",
+                                    "Driver64\\QLUI480.INI", "Driver64\\QLX480.GPD", "Driver64\\QLX480.BUD",
+                                    "Driver64\\QLMON480.dll", "Driver64\\QLPRO480.dll"}) {
+            ASSERT_TRUE(WriteWholeFile(m_scratch / pszFile, "x")) << pszFile;
+        }
+    }
     void TearDown() override
     {
         ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVANE_QLX-480");

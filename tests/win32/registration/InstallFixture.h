@@ -287,10 +287,32 @@ protected:
                             ppszComponent);
         });
 
-    // The printer-installation child: recorded, then started for real (Wine's tool installs
-    // nothing); the spooler service command passes through untouched.
+    // What a working printer-installation tool leaves behind: the driver, and for /if a printer
+    // named after it on the command's port. Wine's own tool installs nothing.
+    static void ActAsTheTool(const std::string& strCommand)
+    {
+        MakeKey(kDriverKey64);
+        const size_t nPort = strCommand.find("/r \"");
+        if (nPort == std::string::npos) {
+            return;
+        }
+        const std::string strPort = strCommand.substr(nPort + 4, strCommand.find('"', nPort + 4) - nPort - 4);
+        HKEY hKey = nullptr;
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kDriverPrinterKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                          nullptr, &hKey, nullptr);
+        for (const auto& value : {std::make_pair("Name", std::string(kDriverName)), std::make_pair("Port", strPort),
+                                  std::make_pair("Printer Driver", std::string(kDriverName))}) {
+            ::RegSetValueExA(hKey, value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
+                             static_cast<DWORD>(value.second.size() + 1));
+        }
+        ::RegCloseKey(hKey);
+    }
+
+    // The printer-installation child: recorded, started for real and, unless m_bToolInstalls is
+    // cleared, followed by what a working tool installs; the spooler service command passes through.
     std::vector<ChildStart> m_children;
     DWORD m_dwFailChildWith = 0;
+    bool m_bToolInstalls = true;
     Hook<decltype(&CreateProcessA)> m_process = Replace<decltype(&CreateProcessA)>("kernel32.dll", "CreateProcessA",
         [this](auto original, LPCSTR pszApp, LPSTR pszCmd, LPSECURITY_ATTRIBUTES pProcessSa,
                LPSECURITY_ATTRIBUTES pThreadSa, BOOL bInherit, DWORD dwFlags, LPVOID pEnv, LPCSTR pszDir,
@@ -310,6 +332,9 @@ protected:
                 if (m_dwFailChildWith != 0) {
                     ::SetLastError(m_dwFailChildWith);
                     return FALSE;
+                }
+                if (m_bToolInstalls) {
+                    ActAsTheTool(pszCmd);
                 }
             }
             return original(pszApp, pszCmd, pProcessSa, pThreadSa, bInherit, dwFlags, pEnv, pszDir, pStartup, pInfo);
