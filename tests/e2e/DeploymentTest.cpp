@@ -153,13 +153,11 @@ TEST_F(Programs, PackagePathWhoseToolInstallsNothingFails)
     EXPECT_EQ(WaitWatchingWindows(installer, &bShown), 1603);
     EXPECT_FALSE(bShown);
     const std::vector<std::string> texts = TraceMessages(kInstallerLog);
-    EXPECT_TRUE(InOrder(texts, {"AddToWin2KWithWHQL BEGIN",
-                                "PACKAGE INSTALLATION FAILED : the printer driver KORVANE QLX-480 is not installed",
+    EXPECT_TRUE(InOrder(texts, {"PACKAGE INSTALLATION FAILED : the printer driver KORVANE QLX-480 is not installed",
                                 "AddToWin2KWithWHQL END"}));
     EXPECT_NE(ReadWholeFile(kInstallerLog).find("/r \"LPT2:\""), std::string::npos);
     EXPECT_FALSE(Contains(texts, "MESSAGE : Restarting"));
-    EXPECT_FALSE(UninstallEntryExists());
-    EXPECT_FALSE(FileExists(kRestartLog));
+    EXPECT_FALSE(UninstallEntryExists() || FileExists(kRestartLog) || FileExists(kProductFolder));
 
     WriteSettings("[QLX480]\r\nPORTDLG=FALSE\r\nPORT=LPT1\r\n");
     Program interactive("QLX480_Installer.exe");
@@ -222,7 +220,6 @@ TEST_F(Programs, QuietRunsThatEndBeforeInstallingSayWhy)
         EXPECT_FALSE(DriverKeyExists()) << run.pszName;
         EXPECT_FALSE(UninstallEntryExists()) << run.pszName;
         EXPECT_FALSE(ReadPrinter("KORVANE QLX-480").bFound) << run.pszName;
-        EXPECT_EQ(ComponentKeys(), 0) << run.pszName;
     }
 }
 

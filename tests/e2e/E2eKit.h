@@ -432,22 +432,6 @@ inline bool DriverKeyExists()
     return true;
 }
 
-// How many of the language monitor's and the print processor's spooler keys are there.
-inline int ComponentKeys()
-{
-    int nFound = 0;
-    for (const char* pszKey : {"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\KVN Language Monitor QLX-480",
-                               "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print "
-                               "Processors\\KVN PRINT PROCESSOR QLX-480"}) {
-        HKEY hKey = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ | KEY_WOW64_64KEY, &hKey) == ERROR_SUCCESS) {
-            ::RegCloseKey(hKey);
-            ++nFound;
-        }
-    }
-    return nFound;
-}
-
 // Waits for the uninstaller's list, leaves only the given lines ticked and presses Uninstall.
 inline HWND StartRemoval(int nLines, const std::vector<int>& untick)
 {

@@ -308,11 +308,10 @@ protected:
         ::RegCloseKey(hKey);
     }
 
-    // The printer-installation child: recorded, started for real and, unless m_bToolInstalls is
-    // cleared, followed by what a working tool installs; the spooler service command passes through.
+    // The printer-installation child: recorded, started for real and followed by what a working
+    // tool installs; the spooler service command passes through untouched.
     std::vector<ChildStart> m_children;
     DWORD m_dwFailChildWith = 0;
-    bool m_bToolInstalls = true;
     Hook<decltype(&CreateProcessA)> m_process = Replace<decltype(&CreateProcessA)>("kernel32.dll", "CreateProcessA",
         [this](auto original, LPCSTR pszApp, LPSTR pszCmd, LPSECURITY_ATTRIBUTES pProcessSa,
                LPSECURITY_ATTRIBUTES pThreadSa, BOOL bInherit, DWORD dwFlags, LPVOID pEnv, LPCSTR pszDir,
@@ -333,9 +332,7 @@ protected:
                     ::SetLastError(m_dwFailChildWith);
                     return FALSE;
                 }
-                if (m_bToolInstalls) {
-                    ActAsTheTool(pszCmd);
-                }
+                ActAsTheTool(pszCmd);
             }
             return original(pszApp, pszCmd, pProcessSa, pThreadSa, bInherit, dwFlags, pEnv, pszDir, pStartup, pInfo);
         });

@@ -345,37 +345,6 @@ TEST_F(InstallPaths, PackageChildThatCannotStartIsReportedAndNothingIsRegistered
     EXPECT_EQ(m_sleeps.Pauses().back(), 1500u);
 }
 
-TEST_F(InstallPaths, PackageToolThatInstallsNothingIsAFailureAndNothingIsRegistered)
-{
-    m_bToolInstalls = false;
-    for (int bExisted = 0; bExisted <= 1; ++bExisted) {
-        if (bExisted) {
-            InstallDriverBefore();  // with the driver there, the printer on the port is still missing
-        }
-        ClearRecords();
-        SetUpEngine(1, 2010);
-        m_engine.AddToWin2KWithWHQL(1004);
-
-        const auto boxes = m_boxes.Boxes();
-        ASSERT_EQ(boxes.size(), 1u) << bExisted;
-        EXPECT_EQ(boxes[0].strText, "The system's printer-installation tool did not install the driver.\n\n"
-                                    "The trace log " + std::string(TraceLogPath()) + " says what is missing.");
-        EXPECT_EQ(boxes[0].uType, static_cast<UINT>(MB_ICONHAND));
-        EXPECT_TRUE(HasLinesInOrder({"PROCESS EXIT CODE : 0",
-                                     bExisted ? "PACKAGE INSTALLATION FAILED : no printer on LPT1: with the printer "
-                                                "driver KORVANE QLX-480"
-                                              : "PACKAGE INSTALLATION FAILED : the printer driver KORVANE QLX-480 is "
-                                                "not installed",
-                                     "AddToWin2KWithWHQL END"}));
-        EXPECT_FALSE(LogHasLineStarting("INFFileExist"));
-        EXPECT_TRUE(m_infSources.empty());
-        EXPECT_EQ(EntryShape(), std::make_pair(-1, -1));
-        EXPECT_FALSE(FileExists(ProductDir()));
-        EXPECT_EQ(m_status.Get(), "Completed.");
-        EXPECT_EQ(m_sleeps.Pauses().back(), 1500u);
-    }
-}
-
 TEST_F(InstallPaths, PackageChildPastTheTimeLimitEndsTheInstallerWithMinusOne)
 {
     std::vector<DWORD> waits;
