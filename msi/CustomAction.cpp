@@ -73,14 +73,14 @@ bool SplitActionData(char* pszData, char** ppszFolder, char** ppszLog, char** pp
     return true;
 }
 
-// Starts the program by its full path, from its own folder, and waits for its end. The program
+// Starts the program by its full path, in the given current folder, and waits for its end. The program
 // bounds its own waits (the printer-installation command has its time-out), so this waits too.
-bool RunProgram(MSIHANDLE hInstall, const char* pszFolder, const char* pszPath, char* pszCommand, DWORD* pdwCode)
+bool RunProgram(MSIHANDLE hInstall, const char* pszCurrentFolder, const char* pszPath, char* pszCommand, DWORD* pdwCode)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(pszPath, pszCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, pszFolder, &si,
+    if (!::CreateProcessA(pszPath, pszCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, pszCurrentFolder, &si,
                           &pi)) {
         LogLine(hInstall, "QLX-480: %s could not be started (%lu)", pszPath, ::GetLastError());
         return false;
@@ -161,8 +161,17 @@ UINT RunPackageProgram(MSIHANDLE hInstall, const char* pszExe, bool bInstaller)
     }
     LogLine(hInstall, "QLX-480: running %s", szCommand);
 
+    // The installer reads the package from its current folder. The uninstaller needs none: it
+    // starts in the system folder, since the folder a process starts in stays open until it has
+    // ended, and RemoveFiles, right after, must be able to remove the package folder.
+    char szSystem[kPathSize] = "";
+    const UINT cchSystem = ::GetSystemDirectoryA(szSystem, sizeof(szSystem));
+    if (!bInstaller && (cchSystem == 0 || cchSystem >= sizeof(szSystem))) {
+        LogLine(hInstall, "QLX-480: GetSystemDirectory failed (%lu)", ::GetLastError());
+        return ERROR_INSTALL_FAILURE;
+    }
     DWORD dwCode = 0;
-    if (!RunProgram(hInstall, pszFolder, szPath, szCommand, &dwCode)) {
+    if (!RunProgram(hInstall, bInstaller ? pszFolder : szSystem, szPath, szCommand, &dwCode)) {
         return ERROR_INSTALL_FAILURE;
     }
     LogLine(hInstall, "QLX-480: %s exited %lu; its trace log is %s", pszExe, dwCode, pszLog);
