@@ -9,6 +9,7 @@
 #include <msiquery.h>
 
 #include "BoundedText.h"
+#include "Handles.h"
 #include "RunSwitches.h"
 
 namespace {
@@ -73,22 +74,42 @@ bool SplitActionData(char* pszData, char** ppszFolder, char** ppszLog, char** pp
     return true;
 }
 
-// Starts the program by its full path, in the given current folder, and waits for its end. The program
-// bounds its own waits (the printer-installation command has its time-out), so this waits too.
+// Starts the program by its full path, in the given current folder, and waits for its end and
+// then for every process it started (net.exe ends a moment after the installer that started it):
+// the folder a process starts in stays open until it has ended, and RemoveFiles, right after, must
+// be able to remove the package folder. A job holds them all; the program starts suspended, so it
+// is in the job before it can start anything. A process that outlives the program by more than a
+// minute (a printer-installation command the program gave up on) is not waited for.
 bool RunProgram(MSIHANDLE hInstall, const char* pszCurrentFolder, const char* pszPath, char* pszCommand, DWORD* pdwCode)
 {
+    fw::ScopedHandle hJob(::CreateJobObjectA(nullptr, nullptr));
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(pszPath, pszCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, pszCurrentFolder, &si,
-                          &pi)) {
+    if (!::CreateProcessA(pszPath, pszCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                          pszCurrentFolder, &si, &pi)) {
         LogLine(hInstall, "QLX-480: %s could not be started (%lu)", pszPath, ::GetLastError());
         return false;
     }
-    ::CloseHandle(pi.hThread);
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    const BOOL bRead = ::GetExitCodeProcess(pi.hProcess, pdwCode);
-    ::CloseHandle(pi.hProcess);
+    fw::ScopedHandle hProcess(pi.hProcess);
+    fw::ScopedHandle hThread(pi.hThread);
+    // Windows before 8 puts no process into two jobs: then only the program itself is waited for.
+    const bool bInJob = hJob && ::AssignProcessToJobObject(hJob.Get(), hProcess.Get());
+    if (!bInJob) {
+        LogLine(hInstall, "QLX-480: no job for %s (%lu); only the program is waited for", pszPath, ::GetLastError());
+    }
+    ::ResumeThread(hThread.Get());
+    ::WaitForSingleObject(hProcess.Get(), INFINITE);
+    const BOOL bRead = ::GetExitCodeProcess(hProcess.Get(), pdwCode);
+    for (int nTries = 0; bInJob && nTries < 600; ++nTries) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+        if (!::QueryInformationJobObject(hJob.Get(), JobObjectBasicAccountingInformation, &info, sizeof(info),
+                                         nullptr) ||
+            info.ActiveProcesses == 0) {
+            break;
+        }
+        ::Sleep(100);
+    }
     return bRead != FALSE;
 }
 
@@ -107,13 +128,12 @@ void HideProgramsEntry(MSIHANDLE hInstall)
         samView = KEY_WOW64_64KEY;
     }
 #endif
-    HKEY hKey = nullptr;
-    LONG nStatus = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE | samView, &hKey);
+    fw::ScopedRegKey hKey;
+    LONG nStatus = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE | samView, hKey.Receive());
     if (nStatus == ERROR_SUCCESS) {
         const DWORD dwOne = 1;
-        nStatus = ::RegSetValueExA(hKey, "SystemComponent", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOne),
-                                   sizeof(dwOne));
-        ::RegCloseKey(hKey);
+        nStatus = ::RegSetValueExA(hKey.Get(), "SystemComponent", 0, REG_DWORD,
+                                   reinterpret_cast<const BYTE*>(&dwOne), sizeof(dwOne));
     }
     if (nStatus != ERROR_SUCCESS) {
         LogLine(hInstall, "QLX-480: SystemComponent not set on HKLM\\%s (%ld)", kUninstallKey, nStatus);
