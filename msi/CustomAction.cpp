@@ -194,7 +194,9 @@ UINT RunPackageProgram(MSIHANDLE hInstall, const char* pszExe, bool bInstaller)
     if (!RunProgram(hInstall, bInstaller ? pszFolder : szSystem, szPath, szCommand, &dwCode)) {
         return ERROR_INSTALL_FAILURE;
     }
-    LogLine(hInstall, "QLX-480: %s exited %lu; its trace log is %s", pszExe, dwCode, pszLog);
+    // A program that finds that folder made a link logs to <Windows>\Temp under the same name.
+    LogLine(hInstall, "QLX-480: %s exited %lu; its trace log is %s (or, if that folder is a link, the file of that "
+            "name in the Windows directory's Temp folder)", pszExe, dwCode, pszLog);
     switch (dwCode) {
     case kExitSuccess:
         break;
