@@ -91,6 +91,13 @@ HANDLE OpenLogFile(const char* pszPath, char (&szWhy)[512])
 const char* TraceLogPath() { return s_szLogPath; }
 const char* TraceLogRefusal() { return s_szRefusal; }
 
+std::string TraceLogShownPath()
+{
+    char szFull[256] = "";
+    const DWORD cchFull = ::GetFullPathNameA(s_szLogPath, sizeof(szFull), szFull, nullptr);
+    return cchFull != 0 && cchFull < sizeof(szFull) ? szFull : s_szLogPath;
+}
+
 void ChooseTraceLogPath(const char* pszPath)
 {
     std::memset(s_szChosenPath, 0, sizeof(s_szChosenPath));

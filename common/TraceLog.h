@@ -6,6 +6,8 @@
 // thread.
 #pragma once
 
+#include <string>
+
 // File name of this program's log, with its leading separator; defined by each program.
 extern const char g_szTraceLogName[];
 
@@ -25,6 +27,8 @@ void WriteTraceLog(const char* pszFormat, ...) __attribute__((format(ms_printf, 
 
 // The log path in use ("" before StartTraceLog).
 const char* TraceLogPath();
+// The log path as messages show it to the user: made whole, with single separators.
+std::string TraceLogShownPath();
 // Why the last StartTraceLog refused a path ("" when it did not).
 const char* TraceLogRefusal();
 

@@ -67,7 +67,7 @@ void StartRunTraceLog()
         return;
     }
     NoteOutcome(kOutcomeLogFailure);
-    const std::string strText = "The trace log " + std::string(TraceLogPath()) + " cannot be written: " +
+    const std::string strText = "The trace log " + TraceLogShownPath() + " cannot be written: " +
                                 TraceLogRefusal() + ".\n\nName another file with /log= and run the program again.";
     fw::AppMessageBox(strText.c_str(), MB_OK | MB_ICONHAND);
     EndRun(0);

@@ -208,7 +208,7 @@ bool CInstallEngine::PackageCommandInstalled(int bExisted, int nPortCode)
     NoteOutcome(kOutcomeFailure);
     WriteTraceLog("PACKAGE INSTALLATION FAILED : %s", szMissing);
     const std::string strText = "The system's printer-installation tool did not install the driver.\n\n"
-                                "The trace log " + std::string(TraceLogPath()) + " says what is missing.";
+                                "The trace log " + TraceLogShownPath() + " says what is missing.";
     fw::AppMessageBox(strText.c_str(), MB_OK | MB_ICONHAND);
     return false;
 }

@@ -165,7 +165,7 @@ TEST_F(Programs, PackagePathWhoseToolInstallsNothingFails)
     const std::vector<std::string> boxes = AnswerBoxesUntilExit(interactive, "QLX480_Installer", &nExitCode);
     EXPECT_EQ(nExitCode, 0);
     EXPECT_EQ(boxes, (std::vector<std::string>{"The system's printer-installation tool did not install the driver.\n\n"
-                                               "The trace log C:\\\\Temp\\QLX-480_Installer.txt says what is missing."}));
+                                               "The trace log C:\\Temp\\QLX-480_Installer.txt says what is missing."}));
     EXPECT_FALSE(UninstallEntryExists());
 }
 
