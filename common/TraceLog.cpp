@@ -24,14 +24,16 @@ HANDLE s_hLog = INVALID_HANDLE_VALUE;
 // Keeps the lines of the two threads whole: each line is seek-to-end, text, CR LF.
 fw::CriticalSection s_writeLock;
 
-// The first part of the path (a folder below the drive root, or the file itself) that is a link:
-// a junction, a symbolic link or a mount point. False when there is none.
-bool FindLinkOnPath(const char* pszPath, char (&szLink)[256])
+// Whether a part of the path (a folder below the drive root, or the file itself) is a link: a
+// junction, a symbolic link or a mount point. szWhy then names the first one.
+bool LinkOnPath(const char* pszPath, char (&szWhy)[512])
 {
     for (size_t nEnd : PathPartEnds(pszPath)) {
-        CopyTextPart(szLink, pszPath, nEnd);
-        const DWORD dwAttributes = ::GetFileAttributesA(szLink);
+        char szPart[256];
+        CopyTextPart(szPart, pszPath, nEnd);
+        const DWORD dwAttributes = ::GetFileAttributesA(szPart);
         if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            FormatText(szWhy, sizeof(szWhy), "%s is a link", szPart);
             return true;
         }
     }
@@ -54,9 +56,7 @@ void MakeFoldersOf(const char* pszPath)
 // then says why.
 HANDLE OpenLogFile(const char* pszPath, char (&szWhy)[512])
 {
-    char szLink[256];
-    if (FindLinkOnPath(pszPath, szLink)) {
-        FormatText(szWhy, sizeof(szWhy), "%s is a link", szLink);
+    if (LinkOnPath(pszPath, szWhy)) {
         return INVALID_HANDLE_VALUE;
     }
     fw::ScopedFile hFile(::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -77,8 +77,7 @@ HANDLE OpenLogFile(const char* pszPath, char (&szWhy)[512])
         return INVALID_HANDLE_VALUE;
     }
     // A folder made a link while the file was being opened: the handle may lie anywhere.
-    if (FindLinkOnPath(pszPath, szLink)) {
-        FormatText(szWhy, sizeof(szWhy), "%s is a link", szLink);
+    if (LinkOnPath(pszPath, szWhy)) {
         return INVALID_HANDLE_VALUE;
     }
     ::SetFilePointer(hFile.Get(), 0, nullptr, FILE_BEGIN);

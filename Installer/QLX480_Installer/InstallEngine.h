@@ -16,6 +16,10 @@
 // system's English text for it (nothing more when the system has none); stop icon, OK only.
 void ShowErrorBox(const char* pszHeaderFormat, DWORD dwError);
 
+// Whether the spooler lists a printer driver of exactly this name for the environment (null: the
+// caller's own), with one retry when the spooler is down; every failure counts as not listed.
+bool SpoolerListsDriver(const char* pszEnvironment, const std::string& strDriverName);
+
 // The engine is also the removal context of its own removal engine, which clears the leftovers of
 // an earlier installation quietly before a first installation.
 class CInstallEngine : public IRemovalContext {

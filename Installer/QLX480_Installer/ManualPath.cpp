@@ -73,25 +73,35 @@ void StageFile(const char* pszSource, const char* pszDest, bool bFallback)
 
 }  // namespace
 
+bool SpoolerListsDriver(const char* pszEnvironment, const std::string& strDriverName)
+{
+    const SpoolerEnum drivers = EnumerateWithSpoolerRetry(
+        {kRpcServerUnavailable}, [pszEnvironment](LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pnCount) {
+            return ::EnumPrinterDriversA(nullptr, const_cast<LPSTR>(pszEnvironment), 3, pBuf, cbBuf, pcbNeeded,
+                                         pnCount);
+        });
+    if (!drivers.bOk) {
+        return false;
+    }
+    const DRIVER_INFO_3A* pDrivers = drivers.Records<DRIVER_INFO_3A>();
+    // Never more records than the buffer holds, whatever the count says.
+    const size_t nFit = drivers.buffer.size() / sizeof(DRIVER_INFO_3A);
+    for (size_t i = 0; pDrivers != nullptr && i < drivers.nCount && i < nFit; ++i) {
+        if (pDrivers[i].pName != nullptr && strDriverName == pDrivers[i].pName) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int CInstallEngine::PrinterDrvExist(const std::string& strDriverName)
 {
     TraceStep step("PrinterDrvExist");
     ProgressNote("Checking existing drivers...\r\n", 500);
 
-    const SpoolerEnum drivers =
-        EnumerateWithSpoolerRetry({kRpcServerUnavailable}, [](LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pnCount) {
-            return ::EnumPrinterDriversA(nullptr, nullptr, 3, pBuf, cbBuf, pcbNeeded, pnCount);
-        });
-    if (drivers.bOk) {
-        const DRIVER_INFO_3A* pDrivers = drivers.Records<DRIVER_INFO_3A>();
-        // Never more records than the buffer holds, whatever the count says.
-        const size_t nFit = drivers.buffer.size() / sizeof(DRIVER_INFO_3A);
-        for (size_t i = 0; pDrivers != nullptr && i < drivers.nCount && i < nFit; ++i) {
-            if (pDrivers[i].pName != nullptr && strDriverName == pDrivers[i].pName) {
-                WriteTraceLog("%s PRINTER DRIVER EXISTS.", strDriverName.c_str());
-                return 1;
-            }
-        }
+    if (SpoolerListsDriver(nullptr, strDriverName)) {
+        WriteTraceLog("%s PRINTER DRIVER EXISTS.", strDriverName.c_str());
+        return 1;
     }
     WriteTraceLog("%s PRINTER DRIVER DOES NOT EXIST.", strDriverName.c_str());
     return 0;

@@ -52,24 +52,6 @@ void BuildPackageCommand(char (&szCmdExe)[engine_paths::kPathSize], char (&szCom
     }
 }
 
-// Whether the spooler lists a printer driver of this name for the environment.
-bool DriverListed(const std::string& strEnvironment, const std::string& strDriver)
-{
-    const SpoolerEnum drivers = EnumerateWithSpoolerRetry(
-        {kRpcServerUnavailable}, [&strEnvironment](LPBYTE pBuf, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pnCount) {
-            return ::EnumPrinterDriversA(nullptr, const_cast<LPSTR>(strEnvironment.c_str()), 1, pBuf, cbBuf,
-                                         pcbNeeded, pnCount);
-        });
-    const DRIVER_INFO_1A* pDrivers = drivers.Records<DRIVER_INFO_1A>();
-    const size_t nFit = drivers.buffer.size() / sizeof(DRIVER_INFO_1A);
-    for (size_t i = 0; drivers.bOk && pDrivers != nullptr && i < drivers.nCount && i < nFit; ++i) {
-        if (pDrivers[i].pName != nullptr && strDriver == pDrivers[i].pName) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Whether a local printer on this port ("LPT1" matches "LPT1:") uses the printer driver.
 bool PrinterOnPortUses(const char* pszPort, const std::string& strDriver)
 {
@@ -196,7 +178,7 @@ bool CInstallEngine::RunPackageCommand(const char* pszCmdExe, char* pszCommand)
 bool CInstallEngine::PackageCommandInstalled(int bExisted, int nPortCode)
 {
     char szMissing[512] = "";
-    if (!bExisted && !DriverListed(m_strEnvironment, m_strDriverName)) {
+    if (!bExisted && !SpoolerListsDriver(m_strEnvironment.c_str(), m_strDriverName)) {
         FormatText(szMissing, sizeof(szMissing), "the printer driver %s is not installed", m_strDriverName.c_str());
     } else if (nPortCode != kPortCodeUsb && !PrinterOnPortUses(PortNameFromCode(nPortCode), m_strDriverName)) {
         FormatText(szMissing, sizeof(szMissing), "no printer on %s: with the printer driver %s",

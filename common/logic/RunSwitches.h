@@ -30,8 +30,8 @@ enum RunOutcome : unsigned {
 };
 
 // The exit code of a set of outcomes: the run ended early (another instance, bad command line,
-// unwritable log, old Windows, incomplete package) before it failed; a failure before "nothing installed"; a started restart before
-// a needed one; none of them is success.
+// unwritable log, old Windows, incomplete package) before it failed; a failure before "nothing
+// installed"; a started restart before a needed one; none of them is success.
 int ExitCodeFromOutcomes(unsigned nOutcomes);
 
 constexpr size_t kLogPathSize = 256;
